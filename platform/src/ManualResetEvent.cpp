@@ -1,0 +1,36 @@
+#include "platform/ManualResetEvent.h"
+
+namespace platform {
+
+void ManualResetEvent::Set() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_signalled = true;
+    }
+    m_changed.notify_all();
+}
+
+void ManualResetEvent::Reset() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_signalled = false;
+    }
+    m_changed.notify_all();
+}
+
+bool ManualResetEvent::IsSet() const {
+    std::lock_guard lock(m_mutex);
+    return m_signalled;
+}
+
+bool ManualResetEvent::WaitFor(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [this] { return m_signalled; });
+}
+
+bool ManualResetEvent::WaitForReset(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [this] { return !m_signalled; });
+}
+
+}  // namespace platform
