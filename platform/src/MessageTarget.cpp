@@ -20,7 +20,9 @@ std::optional<Message> MessageQueue::Take(std::chrono::milliseconds timeout) {
     return message;
 }
 
-std::optional<Message> MessageQueue::TryTake() { return Take(std::chrono::milliseconds(0)); }
+std::optional<Message> MessageQueue::TryTake() {
+    return Take(std::chrono::milliseconds(0));
+}
 
 size_t MessageQueue::Size() const {
     std::lock_guard lock(m_mutex);

@@ -23,8 +23,8 @@ std::optional<uint64_t> FreeSpaceBytes(const std::string& path);
 void SetFreeSpaceOverride(std::optional<uint64_t> bytes);
 
 // Largest decoded recording (bytes of 16-bit samples) held in memory.
-// $HUSHDESK_MEMORY_BUDGET (bytes) when set, else a quarter of physical memory,
-// at most 2 GiB.
+// $HUSHDESK_MEMORY_BUDGET (bytes, decimal) when set to a number, else a quarter
+// of physical memory, at most 2 GiB.
 uint64_t MemoryBudgetBytes();
 
 }  // namespace platform

@@ -1,0 +1,59 @@
+// Messages to the user from code that has no window of its own.
+//
+// Stands in for a message box raised by non-UI code. The program installs a
+// handler that shows a real message box; tests install a MessageRecorder. With
+// no handler installed the text goes to standard error. The handler may be
+// called from any thread (a job thread included): a handler that needs the UI
+// thread must get there itself.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Message-box flags, the Windows values as plain numbers.
+constexpr uint32_t kMbOk = 0x0;
+constexpr uint32_t kMbIconError = 0x10;
+constexpr uint32_t kMbIconWarning = 0x30;
+constexpr uint32_t kMbIconInformation = 0x40;
+constexpr uint32_t kMbSystemModal = 0x1000;
+
+using MessageHandler =
+    std::function<void(const std::string& text, const std::string& caption, uint32_t flags)>;
+
+// Shows `text` to the user and returns when it has been shown (or dismissed).
+void ShowMessage(const std::string& text, const std::string& caption, uint32_t flags);
+
+// Installs `handler` (an empty one restores standard error) and returns the
+// one it replaces.
+MessageHandler SetMessageHandler(MessageHandler handler);
+
+struct RecordedMessage {
+    std::string text;
+    std::string caption;
+    uint32_t flags = 0;
+};
+
+// Records every message shown while it lives (from any thread) instead of
+// showing it; restores the previous handler when destroyed. For tests: it must
+// outlive every thread that may still show a message.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    std::vector<RecordedMessage> Messages() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<RecordedMessage> m_messages;
+    MessageHandler m_previous;
+};
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+#include "platform/ShowMessage.h"
+
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+std::mutex handlerMutex;
+MessageHandler installedHandler;
+
+void WriteToStandardError(const std::string& text, const std::string& caption) {
+    // One write per message so that lines from several threads do not interleave.
+    const std::string line = caption.empty() ? text + "\n" : caption + ": " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+void ShowMessage(const std::string& text, const std::string& caption, uint32_t flags) {
+    MessageHandler handler;
+    {
+        std::lock_guard lock(handlerMutex);
+        handler = installedHandler;
+    }
+    // Called outside the lock: a handler may block until the user answers.
+    if (handler) {
+        handler(text, caption, flags);
+    } else {
+        WriteToStandardError(text, caption);
+    }
+}
+
+MessageHandler SetMessageHandler(MessageHandler handler) {
+    std::lock_guard lock(handlerMutex);
+    MessageHandler previous = std::move(installedHandler);
+    installedHandler = std::move(handler);
+    return previous;
+}
+
+MessageRecorder::MessageRecorder() {
+    m_previous = SetMessageHandler(
+        [this](const std::string& text, const std::string& caption, uint32_t flags) {
+            std::lock_guard lock(m_mutex);
+            m_messages.push_back({text, caption, flags});
+        });
+}
+
+MessageRecorder::~MessageRecorder() {
+    SetMessageHandler(std::move(m_previous));
+}
+
+std::vector<RecordedMessage> MessageRecorder::Messages() const {
+    std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+}  // namespace platform
