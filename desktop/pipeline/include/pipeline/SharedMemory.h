@@ -22,18 +22,26 @@ public:
     CSMCore(const CSMCore&) = delete;
     CSMCore& operator=(const CSMCore&) = delete;
 
-    // Opens (creating when absent) the file, maps window 0 and returns the file
-    // size, or 0 on failure. With `error` given, failures store an errno value
-    // there; without it they show a message box.
+    // Opens the file (read-only: O_RDONLY and PROT_READ; writable: O_RDWR),
+    // maps window 0 and returns the file size, or 0 on failure. The file is
+    // never created: a recording is only read, and a working copy exists
+    // already. An empty file cannot be mapped and fails at the mapping step.
+    // With `error` given, failures store an errno value there; without it the
+    // open and mapping failures show a message box.
     uint64_t PrefetchFileToSharedMemory(const std::string& path, int* error, bool writable);
-    // Maps window `window` instead of the current one; null on failure (after a
-    // message box).
+    // Maps window `window` (bytes window * kWindowBytes onwards, at most
+    // kWindowBytes of them) instead of the current one; null on failure, after
+    // a message box. A window past the end of the file fails, and so does a
+    // writable window of a file opened read-only.
     void* ReMapFile(uint32_t window, bool writable);
 
     void* View() const { return m_view; }
     uint64_t FileSize() const { return m_fileSize; }
 
 private:
+    void UnmapView();
+    void CloseFile();
+
     uint64_t m_fileSize = 0;
 };
 
