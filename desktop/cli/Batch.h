@@ -1,0 +1,26 @@
+// Cleaning a list of recordings, several at once.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "CleanRecording.h"
+#include "CliOptions.h"
+#include "ProgressBoard.h"
+
+struct BatchPlan {
+    std::vector<CleanRequest> requests;
+    ExitStatus status = ExitStatus::Ok;  // a problem found while planning
+    std::vector<std::string> errors;
+};
+
+// One request per input: OUTPUT itself, or DIR/<input's file name>. Makes DIR
+// when it does not exist. Two inputs that would land on one output are a
+// usage error.
+BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings, bool english);
+
+// Cleans every request on up to `jobs` threads; reports each result on the
+// board. Returns the worst status.
+ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bool english,
+                    bool quiet, ProgressBoard& board, const std::atomic<bool>& interrupted);

@@ -1,0 +1,92 @@
+// hushdesk-clean: removes background noise from speech recordings in batch,
+// with exactly the cleaning of the desktop program.
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Batch.h"
+#include "CliOptions.h"
+#include "PendingFiles.h"
+#include "ProgressBoard.h"
+#include "pipeline/SettingsStore.h"
+#include "resources/StringTable.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr const char* kVersion = "1.0.29.55";
+
+std::atomic<bool> g_interrupted{false};
+
+// The first signal lets every file stop at its next check point and clean up;
+// a second one removes the temporary files at once and exits.
+void OnInterrupt(int signal) {
+    if (g_interrupted.exchange(true)) {
+        RemovePendingFiles();
+        _exit(128 + signal);
+    }
+}
+
+void InstallInterruptHandlers() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool english = true;
+    LoadLanguage(&english);
+
+    const ParsedCommandLine parsed =
+        ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), english);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "hushdesk-clean: %s\n%s", parsed.error.c_str(),
+                     res::LoadPair(res::IDS_CLI_USAGE, english));
+        return static_cast<int>(ExitStatus::Usage);
+    }
+    const CliOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(res::LoadPair(res::IDS_CLI_HELP, english), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("hushdesk-clean %s\n", kVersion);
+        return 0;
+    }
+
+    CleaningSettings base;
+    if (options.useSavedSettings) {
+        LoadSettings(&base);
+    }
+    const CleaningSettings settings = ResolveSettings(options.overrides, base);
+
+    ProgressBoard board(stderr, !options.quiet && isatty(fileno(stderr)));
+    const BatchPlan plan = PlanBatch(options, settings, english);
+    for (const auto& error : plan.errors) {
+        board.Print("hushdesk-clean: " + error);
+    }
+    if (plan.status != ExitStatus::Ok) {
+        return static_cast<int>(plan.status);
+    }
+
+    InstallInterruptHandlers();
+    const unsigned jobs =
+        options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const ExitStatus status =
+        RunBatch(plan.requests, jobs, english, options.quiet, board, g_interrupted);
+    if (status == ExitStatus::Interrupted) {
+        board.Print(std::string("hushdesk-clean: ") +
+                    res::LoadPair(res::IDS_CLI_INTERRUPTED, english));
+    }
+    return static_cast<int>(status);
+}
