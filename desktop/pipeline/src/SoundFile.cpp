@@ -1,0 +1,461 @@
+#include "pipeline/SoundFile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <new>
+
+#include "pipeline/JobProtocol.h"
+#include "pipeline/SharedMemory.h"
+#include "platform/Files.h"
+#include "platform/ManualResetEvent.h"
+#include "platform/MessageTarget.h"
+
+namespace {
+
+constexpr int kFormatMajorMask = 0x0FFF0000;
+constexpr int kFormatSubtypeMask = 0x0000FFFF;
+constexpr uint32_t kProgressEveryBlockLimit = 1000;
+constexpr uint64_t kWindowBytes = CSMCore::kWindowBytes;
+constexpr uint32_t kWindowShift = 27;
+static_assert((uint64_t{1} << kWindowShift) == kWindowBytes);
+// The working copy's header as libsndfile writes it for 16-bit PCM.
+constexpr uint64_t kWorkingCopyHeaderBytes = 44;
+
+constexpr int16_t ExpandALaw(uint8_t byte) {
+    const int a = byte ^ 0x55;
+    int t = (a & 0x0F) << 4;
+    const int segment = (a & 0x70) >> 4;
+    if (segment == 0) {
+        t += 8;
+    } else {
+        t = (t + 0x108) << (segment - 1);
+    }
+    return static_cast<int16_t>((a & 0x80) ? t : -t);
+}
+
+constexpr int16_t ExpandMuLaw(uint8_t byte) {
+    if (byte == 0x7F) {
+        return -2;
+    }
+    const int u = ~byte & 0xFF;
+    const int t = (((u & 0x0F) << 3) + 0x84) << ((u & 0x70) >> 4);
+    return static_cast<int16_t>((u & 0x80) ? (0x84 - t) : (t - 0x84));
+}
+
+template <int16_t (*Expand)(uint8_t)>
+constexpr std::array<int16_t, 256> MakeTable() {
+    std::array<int16_t, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        table[i] = Expand(static_cast<uint8_t>(i));
+    }
+    return table;
+}
+
+constexpr std::array<int16_t, 256> kALawTable = MakeTable<ExpandALaw>();
+constexpr std::array<int16_t, 256> kMuLawTable = MakeTable<ExpandMuLaw>();
+static_assert(kALawTable[0x00] == -5504 && kALawTable[0x55] == -8 && kALawTable[0xD5] == 8 &&
+              kALawTable[0x80] == 5504);
+static_assert(kMuLawTable[0x00] == -32124 && kMuLawTable[0x80] == 32124 && kMuLawTable[0xFF] == 0 &&
+              kMuLawTable[0x7F] == -2);
+
+uint32_t ReadU32(const uint8_t* bytes, bool bigEndian) {
+    if (bigEndian) {
+        return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
+               uint32_t{bytes[3]};
+    }
+    return (uint32_t{bytes[3]} << 24) | (uint32_t{bytes[2]} << 16) | (uint32_t{bytes[1]} << 8) |
+           uint32_t{bytes[0]};
+}
+
+}  // namespace
+
+int16_t ALawToLinear(uint8_t byte) {
+    return kALawTable[byte];
+}
+int16_t MuLawToLinear(uint8_t byte) {
+    return kMuLawTable[byte];
+}
+
+CSoundFile::CSoundFile() = default;
+
+CSoundFile::~CSoundFile() {
+    Close();
+    // Nobody else knows the working copy's name; leaving it would leave a
+    // recording-sized file in the temp folder.
+    DeleteWorkingCopy();
+}
+
+SoundFileResult CSoundFile::Open(const std::string& path, platform::MessageTarget* progress,
+                                 platform::ManualResetEvent* cancel) {
+    Close();
+    m_mapped = false;
+    m_mappedWritable = false;
+    m_law = LawKind::Linear;
+
+    SF_INFO info{};
+    info.format = 0;
+    m_source = sf_open(path.c_str(), SFM_READ, &info);
+    if (m_source == nullptr) {
+        return SoundFileResult::WrongFormat;
+    }
+    const int major = info.format & kFormatMajorMask;
+    const int subtype = info.format & kFormatSubtypeMask;
+    const bool wave = major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX;
+    const bool codec =
+        subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_ALAW || subtype == SF_FORMAT_ULAW;
+    const bool rate = info.samplerate == 8000 || info.samplerate == 16000;
+    // More channels than two cannot be shown or cleaned channel by channel.
+    const bool channels = info.channels == 1 || info.channels == 2;
+    const bool addressable =
+        info.frames >= 0 && static_cast<uint64_t>(info.frames) * info.channels <= UINT32_MAX;
+    if (!wave || !codec || !rate || !channels || !addressable) {
+        sf_close(m_source);
+        m_source = nullptr;
+        return SoundFileResult::WrongFormat;
+    }
+    m_law = subtype == SF_FORMAT_ALAW   ? LawKind::ALaw
+            : subtype == SF_FORMAT_ULAW ? LawKind::MuLaw
+                                        : LawKind::Linear;
+
+    m_info = std::make_unique<SF_INFO>(info);
+    m_sourcePath = path;
+    m_frames = static_cast<uint32_t>(info.frames);
+    m_channels = static_cast<uint32_t>(info.channels);
+    m_channelCount = static_cast<uint16_t>(info.channels);
+    m_sampleRate = static_cast<uint32_t>(info.samplerate);
+    m_sampleCount = m_frames * m_channels;
+    m_bitsPerSample = 16;
+
+    const uint64_t decodedBytes = uint64_t{m_sampleCount} * sizeof(int16_t);
+    if (decodedBytes <= platform::MemoryBudgetBytes()) {
+        m_samples.reset(new (std::nothrow) int16_t[std::max<uint32_t>(m_sampleCount, 1)]);
+    }
+    if (!m_samples) {
+        return SetUpMappedMode();
+    }
+    return ReadIntoMemory(progress, cancel);
+}
+
+SoundFileResult CSoundFile::ReadIntoMemory(platform::MessageTarget* progress,
+                                           platform::ManualResetEvent* cancel) {
+    // libsndfile expands A-law and mu-law to 16 bits itself.
+    m_law = LawKind::Linear;
+    const uint32_t blocks = m_sampleCount / kBlockSamples;
+    const uint32_t rest = m_sampleCount % kBlockSamples;
+    const uint32_t step = blocks <= kProgressEveryBlockLimit ? 1 : blocks / 100;
+
+    // A short read (a file cut off early) leaves zeros, not old memory.
+    const auto read = [this](uint64_t offset, uint32_t count) {
+        const sf_count_t got = sf_read_short(m_source, m_samples.get() + offset, count);
+        const uint32_t filled = got > 0 ? static_cast<uint32_t>(got) : 0;
+        std::fill(m_samples.get() + offset + filled, m_samples.get() + offset + count, 0);
+    };
+    for (uint32_t i = 0; i < blocks; ++i) {
+        if (cancel != nullptr && JobCancelRequested(*cancel)) {
+            return SoundFileResult::Cancelled;
+        }
+        read(uint64_t{i} * kBlockSamples, kBlockSamples);
+        if (progress != nullptr && i % step == 0) {
+            progress->Post(WM_LOADING_PROGRESS, i, 0);
+        }
+    }
+    if (cancel != nullptr && JobCancelRequested(*cancel)) {
+        return SoundFileResult::Cancelled;
+    }
+    read(uint64_t{blocks} * kBlockSamples, rest);
+    return SoundFileResult::Ok;
+}
+
+SoundFileResult CSoundFile::SetUpMappedMode() {
+    m_mapped = true;
+    m_samples.reset();
+    const int mapError = MapFile(m_sourcePath, kMappingName, false);
+    if (mapError == 0 && !LocateDataChunk(m_sourcePath)) {
+        ClearMapping();
+        return SoundFileResult::WrongFormat;
+    }
+    const uint64_t workingCopyBytes =
+        kWorkingCopyHeaderBytes + uint64_t{m_sampleCount} * sizeof(int16_t);
+    const std::string name = MakeTempFileName(workingCopyBytes);
+    if (name.empty()) {
+        return SoundFileResult::TempFileDenied;
+    }
+    if (name == " ") {
+        return SoundFileResult::NoDiskSpace;
+    }
+    if (!OpenWorkingCopy(name)) {
+        return SoundFileResult::TempFileDenied;
+    }
+    if (mapError != 0) {
+        // The system is always "Vista or later" here, so a file that cannot be
+        // mapped is reported as a temporary-storage refusal.
+        return SoundFileResult::TempFileDenied;
+    }
+    return SoundFileResult::Ok;
+}
+
+void CSoundFile::Close() {
+    if (m_source != nullptr) {
+        sf_close(m_source);
+        m_source = nullptr;
+    }
+    if (m_workingCopy != nullptr) {
+        sf_close(m_workingCopy);
+        m_workingCopy = nullptr;
+    }
+    m_samples.reset();
+    m_info.reset();
+    ClearMapping();
+    // Nothing may read the closed recording's samples through stale counts.
+    m_sampleCount = 0;
+    m_frames = 0;
+    m_channels = 0;
+    m_channelCount = 0;
+    m_sampleRate = 0;
+}
+
+void CSoundFile::ClearMapping() {
+    m_core.reset();
+    m_view = nullptr;
+    m_mappedWritable = false;
+    m_windowIndex = 0;
+    m_windowCount = 0;
+    m_lastWindowBytes = 0;
+    m_fileBytes = 0;
+    m_dataOffset = 0;
+    m_dataBytes = 0;
+    m_bigEndian = false;
+}
+
+void CSoundFile::DeleteWorkingCopy() {
+    if (m_workingCopyPath.empty()) {
+        return;
+    }
+    if (m_workingCopy != nullptr) {
+        sf_close(m_workingCopy);
+        m_workingCopy = nullptr;
+    }
+    // Errors ignored: the file may already be gone.
+    unlink(m_workingCopyPath.c_str());
+    m_workingCopyPath.clear();
+}
+
+int16_t* CSoundFile::GetSampleBuffer() {
+    return m_mapped ? reinterpret_cast<int16_t*>(m_view) : m_samples.get();
+}
+
+int32_t CSoundFile::ChannelIndex(int32_t channel) const {
+    return (m_channels == 2 && channel == 1) ? 1 : 0;
+}
+
+int16_t CSoundFile::GetSample(int32_t channel, uint32_t frame, bool writeAccess) {
+    if (!m_mapped) {
+        if (!m_samples || frame >= m_frames) {
+            return 0;
+        }
+        return m_samples[uint64_t{frame} * m_channels + ChannelIndex(channel)];
+    }
+    uint64_t offset = 0;
+    if (!SampleOffset(channel, frame, offset)) {
+        return 0;
+    }
+    return DecodeAt(offset, writeAccess);
+}
+
+void CSoundFile::SetSample(int32_t channel, uint32_t frame, int16_t value) {
+    // Only the working copy is ever written; the source is the user's file.
+    if (!m_mapped || !m_mappedWritable || m_law != LawKind::Linear) {
+        return;
+    }
+    uint64_t offset = 0;
+    if (!SampleOffset(channel, frame, offset)) {
+        return;
+    }
+    const auto bits = static_cast<uint16_t>(value);
+    uint8_t* low = MappedByte(offset, true);
+    if (low == nullptr) {
+        return;
+    }
+    *low = static_cast<uint8_t>(bits & 0xFF);
+    if (uint8_t* high = MappedByte(offset + 1, true)) {
+        *high = static_cast<uint8_t>(bits >> 8);
+    }
+}
+
+bool CSoundFile::ReadFrames(int16_t* destination, uint32_t firstFrame, uint32_t count,
+                            bool writeAccess) {
+    if (destination == nullptr || !m_mapped) {
+        return false;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t frame = uint64_t{firstFrame} + i;
+        if (frame >= m_frames) {
+            return false;
+        }
+        for (uint32_t c = 0; c < m_channels; ++c) {
+            destination[uint64_t{i} * m_channels + c] =
+                GetSample(static_cast<int32_t>(c), static_cast<uint32_t>(frame), writeAccess);
+        }
+    }
+    return true;
+}
+
+bool CSoundFile::SampleOffset(int32_t channel, uint32_t frame, uint64_t& offset) const {
+    if (frame >= m_frames) {
+        return false;
+    }
+    const uint64_t width = m_law == LawKind::Linear ? 2 : 1;
+    const uint64_t position = uint64_t{frame} * m_channels + ChannelIndex(channel);
+    const uint64_t byte = position * width;
+    if (byte + width > m_dataBytes) {
+        return false;
+    }
+    offset = m_dataOffset + byte;
+    return true;
+}
+
+uint8_t* CSoundFile::MappedByte(uint64_t offset, bool writeAccess) {
+    static_cast<void>(writeAccess);  // see below
+    if (!m_core || offset >= m_fileBytes) {
+        return nullptr;
+    }
+    const auto window = static_cast<uint32_t>(offset >> kWindowShift);
+    if (window != m_windowIndex) {
+        // The working copy is always mapped writable, whatever access the caller
+        // asked for, so a window mapped for a read is never written read-only.
+        // A failed window is not retried until another window is wanted: the
+        // failure has been shown once.
+        m_view = static_cast<uint8_t*>(m_core->ReMapFile(window, m_mappedWritable));
+        m_windowIndex = window;
+    }
+    if (m_view == nullptr) {
+        return nullptr;
+    }
+    return m_view + (offset - uint64_t{window} * kWindowBytes);
+}
+
+int16_t CSoundFile::DecodeAt(uint64_t offset, bool writeAccess) {
+    const uint8_t* first = MappedByte(offset, writeAccess);
+    if (first == nullptr) {
+        return 0;
+    }
+    switch (m_law) {
+        case LawKind::ALaw:
+            return ALawToLinear(*first);
+        case LawKind::MuLaw:
+            return MuLawToLinear(*first);
+        case LawKind::Linear:
+            break;
+    }
+    const uint8_t byte0 = *first;
+    // The second byte may start the next window.
+    const uint8_t* second = MappedByte(offset + 1, writeAccess);
+    if (second == nullptr) {
+        return 0;
+    }
+    const uint8_t byte1 = *second;
+    const uint16_t bits = m_bigEndian ? static_cast<uint16_t>((byte0 << 8) | byte1)
+                                      : static_cast<uint16_t>((byte1 << 8) | byte0);
+    return static_cast<int16_t>(bits);
+}
+
+int CSoundFile::MapFile(const std::string& path, const std::string& mappingName, bool writable) {
+    if (m_source != nullptr) {
+        sf_close(m_source);
+        m_source = nullptr;
+    }
+    ClearMapping();
+    m_core = std::make_unique<CSMCore>(mappingName);
+    int error = 0;
+    const uint64_t size = m_core->PrefetchFileToSharedMemory(path, &error, writable);
+    m_windowIndex = 0;
+    if (m_core->View() == nullptr && error == 0 && size > 0) {
+        m_core->ReMapFile(0, writable);
+    }
+    m_view = static_cast<uint8_t*>(m_core->View());
+    if (m_view == nullptr && error == 0) {
+        error = EIO;
+    }
+    m_fileBytes = size;
+    m_windowCount = static_cast<uint32_t>((size + kWindowBytes - 1) / kWindowBytes);
+    m_lastWindowBytes = size % kWindowBytes;
+    m_mappedWritable = writable && m_view != nullptr;
+    return error;
+}
+
+bool CSoundFile::LocateDataChunk(const std::string& path) {
+    // The samples are addressed from the "data" chunk, wherever the chunks in
+    // front of it (fmt, fact, LIST, ...) put it.
+    m_dataOffset = 0;
+    m_dataBytes = 0;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    uint8_t header[12] = {};
+    if (!file.read(reinterpret_cast<char*>(header), sizeof(header))) {
+        return false;
+    }
+    const bool riff = std::memcmp(header, "RIFF", 4) == 0;
+    const bool rifx = std::memcmp(header, "RIFX", 4) == 0;
+    if ((!riff && !rifx) || std::memcmp(header + 8, "WAVE", 4) != 0) {
+        return false;
+    }
+    m_bigEndian = rifx;
+    uint64_t position = sizeof(header);
+    while (position + 8 <= m_fileBytes) {
+        uint8_t chunk[8] = {};
+        file.seekg(static_cast<std::streamoff>(position));
+        if (!file.read(reinterpret_cast<char*>(chunk), sizeof(chunk))) {
+            return false;
+        }
+        const uint64_t size = ReadU32(chunk + 4, m_bigEndian);
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            m_dataOffset = position + 8;
+            m_dataBytes = std::min(size, m_fileBytes - m_dataOffset);
+            return true;
+        }
+        position += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+bool CSoundFile::OpenWorkingCopy(const std::string& path) {
+    if (path.size() < 2) {
+        return false;
+    }
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(m_sampleRate);
+    info.channels = static_cast<int>(m_channels);
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    m_workingCopy = sf_open(path.c_str(), SFM_RDWR, &info);
+    // Recorded even on failure, so that DeleteWorkingCopy removes the file.
+    m_workingCopyPath = path;
+    return m_workingCopy != nullptr;
+}
+
+bool CSoundFile::SwitchToWorkingCopy() {
+    if (m_workingCopyPath.empty()) {
+        return false;
+    }
+    m_law = LawKind::Linear;
+    ClearMapping();
+    if (m_workingCopy != nullptr) {
+        sf_close(m_workingCopy);  // completes the header
+        m_workingCopy = nullptr;
+    }
+    if (MapFile(m_workingCopyPath, kMappingName, true) != 0) {
+        return false;
+    }
+    if (!LocateDataChunk(m_workingCopyPath) || m_bigEndian ||
+        m_dataBytes < uint64_t{m_sampleCount} * sizeof(int16_t)) {
+        ClearMapping();
+        return false;
+    }
+    return true;
+}
