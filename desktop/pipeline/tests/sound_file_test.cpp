@@ -272,6 +272,42 @@ TEST_F(MappedSoundFileTest, AddressesSamplesFromTheDataChunk) {
     }
 }
 
+TEST_F(MappedSoundFileTest, ExtensibleAndBigEndianWavesMapLikeTheyRead) {
+    const std::vector<FormatCase> cases = {
+        {"wavex", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 16000, 2},
+        {"rifx", SF_FORMAT_WAV | SF_FORMAT_PCM_16 | SF_ENDIAN_BIG, 8000, 1},
+        {"wavexulaw", SF_FORMAT_WAVEX | SF_FORMAT_ULAW, 8000, 1},
+    };
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.File(std::string(c.name) + ".wav");
+        ASSERT_TRUE(
+            WriteWav(path, c.format, c.rate, c.channels, Noise(2000 * c.channels, 9, 20000)));
+        CSoundFile file;
+        ASSERT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Ok);
+        ASSERT_TRUE(file.IsMapped());
+        const std::vector<int16_t> decoded = ReadAllSamples(path);
+        EXPECT_EQ(AllSamples(file), decoded);
+        WaveformSummary summary;
+        ASSERT_EQ(BuildWaveformSummary(summary, file, true, nullptr, nullptr), SoundFileResult::Ok);
+        EXPECT_EQ(AllSamples(file), decoded);  // the working copy is plain little-endian WAV
+    }
+}
+
+TEST_F(SoundFileTest, LongPathsOpen) {
+    std::string dir = folder.Path();
+    while (dir.size() < 300) {
+        dir += "/a-rather-long-folder-name-for-a-recording";
+    }
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/recording.wav";
+    ASSERT_GT(path.size(), 260u);
+    ASSERT_TRUE(WritePcmWav(path, 8000, 1, Noise(100, 1, 100)));
+    CSoundFile file;
+    EXPECT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Ok);
+    EXPECT_EQ(file.SourcePath(), path);
+}
+
 TEST_F(MappedSoundFileTest, DecodesALawAndMuLawBytesLikeLibsndfile) {
     for (const int law : {SF_FORMAT_ALAW, SF_FORMAT_ULAW}) {
         SCOPED_TRACE(law);
