@@ -429,6 +429,11 @@ bool CSoundFile::OpenWorkingCopy(const std::string& path) {
     if (path.size() < 2) {
         return false;
     }
+    if (!m_workingCopyPath.empty() && m_workingCopyPath != path) {
+        // The previous recording's copy: closed with it, and nobody else knows
+        // its name.
+        DeleteWorkingCopy();
+    }
     SF_INFO info{};
     info.samplerate = static_cast<int>(m_sampleRate);
     info.channels = static_cast<int>(m_channels);

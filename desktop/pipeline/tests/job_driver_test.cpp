@@ -19,18 +19,6 @@ std::vector<uint32_t> Ids(const std::vector<platform::Message>& messages) {
     return ids;
 }
 
-TEST(JobProtocolTest, MessageIdsKeepTheirNumbers) {
-    EXPECT_EQ(WM_JOB_ERROR, 1271u);
-    EXPECT_EQ(WM_LOADING_FINISHED, 1272u);
-    EXPECT_EQ(WM_CLEANING_FINISHED, 1273u);
-    EXPECT_EQ(WM_LOADING_PROGRESS, 1274u);
-    EXPECT_EQ(WM_CLEANING_PROGRESS, 1275u);
-    EXPECT_EQ(WM_LOADING_STARTED, 1276u);
-    EXPECT_EQ(WM_START_LOADING, 1277u);
-    EXPECT_EQ(WM_CLEANING_STARTED, 1278u);
-    EXPECT_EQ(WM_START_CLEANING, 1279u);
-}
-
 TEST(JobDriverTest, AnswersBothHandshakesAndKeepsTheBarInItsRange) {
     JobSync sync;
     // Leftovers of an earlier job must not reach this one.

@@ -37,6 +37,7 @@ public:
     static constexpr const char* kMappingName = "NCMAP";
 
     CSoundFile();
+    // Closes the recording and deletes its working copy.
     ~CSoundFile();
     CSoundFile(const CSoundFile&) = delete;
     CSoundFile& operator=(const CSoundFile&) = delete;
@@ -78,8 +79,9 @@ public:
     // 0 on success, else an errno value.
     int MapFile(const std::string& path, const std::string& mappingName, bool writable);
     // Creates the working copy (WAV, 16-bit PCM, the source's rate and
-    // channels) at `path` through libsndfile and records the path. False when
-    // the path is shorter than two characters or the file cannot be created.
+    // channels) at `path` through libsndfile and records the path; an earlier
+    // recording's working copy still on record is deleted. False when the path
+    // is shorter than two characters or the file cannot be created.
     bool OpenWorkingCopy(const std::string& path);
     // After BuildWaveformSummary has written every frame into the working copy:
     // completes its header and maps it read/write as the sample source. False
