@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -33,6 +34,46 @@ TEST(GainRule, CoefficientsAtTheSupportedRates) {
     EXPECT_FLOAT_EQ(c.fast, 0.4f);
     EXPECT_NEAR(c.level, 0.0021333f, 1e-7);
     EXPECT_FLOAT_EQ(c.noise, 0.016f);
+}
+
+TEST(GainRule, AnalysisAveragesMagnitudesAndMeansTheSpeechBand) {
+    Processor p(8000);
+    ResetBins(p.state);
+    const int b = p.Bins();
+    for (int k = 0; k <= b; ++k) {
+        p.state.levelAverage[k] = static_cast<float>(k);
+    }
+    std::fill(p.state.work, p.state.work + 2 * b, 0.0f);
+    p.state.work[100] = 3.0f;  // bin 100: magnitude 5
+    p.state.work[2 * b - 100] = -4.0f;
+    p.state.work[b] = 2.0f;  // top bin: both parts are element B
+    const FrameCoefficients c = ComputeCoefficients(p.state);
+    const float mean = Analyse(p.state, c);
+
+    EXPECT_FLOAT_EQ(p.state.fastAverage[100], 10.0f + (5.0f - 10.0f) * 0.5f);
+    EXPECT_FLOAT_EQ(p.state.midAverage[100], 10.0f + (5.0f - 10.0f) * 0.17f);
+    EXPECT_FLOAT_EQ(p.state.fastAverage[b], 10.0f + (std::sqrt(8.0f) - 10.0f) * 0.5f);
+    EXPECT_FLOAT_EQ(p.state.fastAverage[50], 10.0f + (0.01f - 10.0f) * 0.5f);  // clamped
+    EXPECT_FLOAT_EQ(p.state.logNoiseAverage[100],
+                    2.3025851f + (std::log(5.0f) - 2.3025851f) * 0.032f);
+    EXPECT_EQ(p.state.fastAverage[0], 10.0f);  // bin 0 keeps its start value
+    EXPECT_FLOAT_EQ(p.state.noiseMagnitude[100], std::exp(p.state.logNoiseAverage[100]));
+
+    double sum = 0.0;  // bins 13..191: 200 Hz up to, not including, 3 kHz
+    for (int k = 13; k < 192; ++k) {
+        sum += p.state.levelAverage[k];
+    }
+    EXPECT_NEAR(mean, sum / 179.0, 1e-3);
+}
+
+TEST(GainRule, MeanLevelWithoutASpeechBandUsesItsOneBin) {
+    Processor p(400);  // 200 Hz and 3 kHz both fall on the top bin
+    ASSERT_EQ(p.state.bin200Hz, p.Bins());
+    ASSERT_EQ(p.state.bin3000Hz, p.Bins());
+    ResetBins(p.state);
+    std::fill(p.state.work, p.state.work + 2 * p.Bins(), 0.0f);
+    const float mean = Analyse(p.state, ComputeCoefficients(p.state));
+    EXPECT_FLOAT_EQ(mean, p.state.levelAverage[p.Bins()]);
 }
 
 // With every switch off only the low cut and the smoothing shape the gains.
