@@ -24,12 +24,39 @@ void Advance(SpectralState& s, float* out) {
     std::copy(s.history + h, s.history + h + b, s.history);
 }
 
+// The frame sits in the middle of the work buffer with H zeros on each side.
+void WindowFrame(const float* __restrict history, const float* __restrict window, int b,
+                 float* __restrict work) {
+    const int h = b / 2;
+    std::fill(work, work + h, 0.0f);
+    for (int i = 0; i < b; ++i) {
+        work[h + i] = history[i] * window[i];
+    }
+    std::fill(work + h + b, work + 2 * b, 0.0f);
+}
+
+// Packed spectrum: element l and element N-l (its imaginary part) share gain l.
+void ApplyGains(const float* __restrict gains, int b, float* __restrict work) {
+    const int n = 2 * b;
+    for (int l = 0; l <= b; ++l) {
+        work[l] *= gains[l];
+    }
+    for (int l = 1; l < b; ++l) {
+        work[n - l] *= gains[l];
+    }
+}
+
+void Accumulate(const float* __restrict work, int n, float* __restrict accumulator) {
+    for (int i = 0; i < n; ++i) {
+        accumulator[i] += work[i];
+    }
+}
+
 }  // namespace
 
 int32_t ProcessFrame(SpectralState* state, GainStep gainStep) {
     SpectralState& s = *state;
     const int b = s.blockLength;
-    const int h = b / 2;
     const int n = 2 * b;
     if (s.frameCounter == 0) {
         std::fill(s.accumulator, s.accumulator + n, 0.0f);
@@ -40,25 +67,12 @@ int32_t ProcessFrame(SpectralState* state, GainStep gainStep) {
         ++s.frameCounter;
     }
 
-    // The frame sits in the middle of the buffer with H zeros on each side.
-    std::fill(s.work, s.work + n, 0.0f);
-    for (int i = 0; i < b; ++i) {
-        s.work[h + i] = s.history[i] * s.window[i];
-    }
-    RealFft(s.work, s.transformOrder, s.transformTable);
-
+    WindowFrame(s.history, s.window, b, s.work);
+    RealFft(s.work, s.fftPlan);
     (gainStep != nullptr ? gainStep : ComputeGains)(s);
-
-    s.work[0] *= s.gains[0];
-    s.work[b] *= s.gains[b];
-    for (int l = 1; l < b; ++l) {
-        s.work[l] *= s.gains[l];
-        s.work[n - l] *= s.gains[l];
-    }
-    InverseRealFft(s.work, s.transformOrder, s.transformTable);
-    for (int i = 0; i < n; ++i) {
-        s.accumulator[i] += s.work[i];
-    }
+    ApplyGains(s.gains, b, s.work);
+    InverseRealFft(s.work, s.fftPlan);
+    Accumulate(s.work, n, s.accumulator);
     return 0;
 }
 

@@ -1,17 +1,51 @@
 // In-place radix-2 real FFT of N = 2^order samples with a quarter-period sine
 // table. Packed spectrum: element k holds Re X[k] for k = 0..N/2, element N-k
 // holds Im X[k] for k = 1..N/2-1, with X[k] = (1/N) sum x[n] e^(-2 pi i k n / N).
+//
+// The N real samples are transformed as N/2 complex ones (even samples real,
+// odd samples imaginary) by a radix-2 decimation-in-time FFT, and a split step
+// separates the two interleaved spectra. The inverse mirrors it.
 #pragma once
 
+#include <cstdint>
+
 namespace velquor {
+
+// Smallest order the transform handles (N = 8).
+inline constexpr int kMinFftOrder = 3;
 
 // Fills table[0..N/4-1] with sin(2 pi i / N); the phase runs in double precision
 // and grows by the single-precision step, as the transform was tuned with.
 void BuildSineTable(float* table, int order);
 
-void RealFft(float* buffer, int order, const float* sineTable);
+// What a transform of one order needs besides its buffer: twiddles taken from
+// the sine table, the bit-reversed start of every 4-point group, and a work
+// area. The arrays belong to whoever allocated the plan; a frame only reads
+// the tables and overwrites the work area.
+struct FftPlan {
+    int32_t order = 0;
+    float* tables = nullptr;     // FftPlanFloats(order) floats
+    int32_t* origins = nullptr;  // FftPlanOrigins(order) entries
+};
 
+int FftPlanFloats(int order);
+int FftPlanOrigins(int order);
+
+// Allocates the plan's arrays (without throwing) and fills them from the
+// quarter-period sine table of this order (at least kMinFftOrder). False when
+// memory runs out, with nothing left allocated.
+bool MakeFftPlan(FftPlan& plan, int order, const float* sineTable);
+// Harmless on a plan without arrays.
+void FreeFftPlan(FftPlan& plan);
+
+// The frame path: in place, allocates nothing.
+void RealFft(float* buffer, const FftPlan& plan);
 // Inverse of RealFft without further scaling: InverseRealFft(RealFft(x)) == x.
+void InverseRealFft(float* buffer, const FftPlan& plan);
+
+// One-off transforms straight from a sine table; these build a plan for the
+// call, so they allocate.
+void RealFft(float* buffer, int order, const float* sineTable);
 void InverseRealFft(float* buffer, int order, const float* sineTable);
 
 }  // namespace velquor

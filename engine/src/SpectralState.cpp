@@ -66,6 +66,7 @@ void FreeArrays(SpectralState* state) {
     Release(state->gains);
     Release(state->history);
     Release(state->noiseMagnitude);
+    FreeFftPlan(state->fftPlan);
 }
 
 int32_t SetUp(SpectralState* state, int32_t sampleRateHz) {
@@ -127,6 +128,10 @@ int32_t SetUp(SpectralState* state, int32_t sampleRateHz) {
     s.transformOrder = static_cast<int32_t>(std::log(2.0 * b) / std::log(2.0) + 0.5);
     BuildSineTable(s.sineTable, s.transformOrder);
     s.transformTable = s.sineTable;
+    if (!MakeFftPlan(s.fftPlan, s.transformOrder, s.transformTable)) {
+        FreeArrays(state);
+        return kVelquorOutOfMemory;
+    }
     return kVelquorOk;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "RealFft.h"
 #include "VelquorParams.h"
 
 namespace velquor {
@@ -38,6 +39,9 @@ struct SpectralState {
     int16_t bin3000Hz = 0;
     int32_t sampleRateHz = 0;
     int16_t blockLength = 0;
+    // Built by SetUp so that a frame allocates nothing: the transform's
+    // twiddles, bit-reversed origins and work area.
+    FftPlan fftPlan;
 };
 
 // Prepares the state for `sampleRateHz` from the parameter block (clamping and
