@@ -35,6 +35,10 @@ float Analyse(SpectralState& state, const FrameCoefficients& coefficients);
 // Gain of bin k (1..B) before smoothing over time.
 float BinGain(SpectralState& state, int k, float meanLevel);
 
+// BinGain of every bin 1..B into g[1..B], computed a rule step at a time over
+// the whole spectrum; the same arithmetic, so the same values.
+void BinGains(SpectralState& state, float meanLevel, float* g);
+
 // 1 while the bin's noise estimate is at most 1.92 times the mean of `a` five
 // and six bins away on both sides, 0 from 3.52 times up (a steady narrow peak).
 float ToneWeight(const SpectralState& state, int k, const float* a);

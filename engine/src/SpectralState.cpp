@@ -41,9 +41,10 @@ bool AllocateArrays(SpectralState& s, int b) {
     s.work = NewArray(n);
     s.gains = NewArray(b + 1);
     s.sineTable = NewArray(b);
+    s.binScratch = NewArray(kBinScratchRows * (b + 1));
     return s.correctionCurve && s.floorCurve && s.levelAverage && s.midAverage && s.fastAverage &&
            s.logNoiseAverage && s.noiseMagnitude && s.window && s.accumulator && s.history &&
-           s.work && s.gains && s.sineTable;
+           s.work && s.gains && s.sineTable && s.binScratch;
 }
 
 }  // namespace
@@ -66,6 +67,7 @@ void FreeArrays(SpectralState* state) {
     Release(state->gains);
     Release(state->history);
     Release(state->noiseMagnitude);
+    Release(state->binScratch);
     FreeFftPlan(state->fftPlan);
 }
 

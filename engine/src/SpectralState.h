@@ -40,9 +40,13 @@ struct SpectralState {
     int32_t sampleRateHz = 0;
     int16_t blockLength = 0;
     // Built by SetUp so that a frame allocates nothing: the transform's
-    // twiddles, bit-reversed origins and work area.
+    // twiddles, bit-reversed origins and work area, and room for the gain
+    // step's per-bin intermediate values.
     FftPlan fftPlan;
+    float* binScratch = nullptr;  // kBinScratchRows rows of B+1
 };
+
+inline constexpr int kBinScratchRows = 2;
 
 // Prepares the state for `sampleRateHz` from the parameter block (clamping and
 // writing back gainMaxDb and noiseTimeConstant). 0, kVelquorNoState,
