@@ -26,6 +26,14 @@ struct Layout {
     float* im2;
 };
 
+int FftPlanFloats(int order) {
+    return 4 << order;
+}
+
+int FftPlanOrigins(int order) {
+    return 1 << (order - kMinFftOrder);
+}
+
 Layout LayOut(const FftPlan& plan) {
     const int n = 1 << plan.order;
     const int m = n / 2;
@@ -209,14 +217,6 @@ void BuildSineTable(float* table, int order) {
         table[i] = static_cast<float>(std::sin(phase));
         phase += step;
     }
-}
-
-int FftPlanFloats(int order) {
-    return 4 << order;
-}
-
-int FftPlanOrigins(int order) {
-    return 1 << (order - kMinFftOrder);
 }
 
 bool MakeFftPlan(FftPlan& plan, int order, const float* sineTable) {

@@ -4,7 +4,9 @@
 //
 // The N real samples are transformed as N/2 complex ones (even samples real,
 // odd samples imaginary) by a radix-2 decimation-in-time FFT, and a split step
-// separates the two interleaved spectra. The inverse mirrors it.
+// separates the two interleaved spectra. The inverse mirrors it. The result
+// replaces the input in the caller's buffer; the plan lends the intermediate
+// room. Every order here is at least kMinFftOrder.
 #pragma once
 
 #include <cstdint>
@@ -24,16 +26,13 @@ void BuildSineTable(float* table, int order);
 // the tables and overwrites the work area.
 struct FftPlan {
     int32_t order = 0;
-    float* tables = nullptr;     // FftPlanFloats(order) floats
-    int32_t* origins = nullptr;  // FftPlanOrigins(order) entries
+    float* tables = nullptr;     // 2N floats of twiddles, then 2N of work area
+    int32_t* origins = nullptr;  // N/8 entries
 };
 
-int FftPlanFloats(int order);
-int FftPlanOrigins(int order);
-
 // Allocates the plan's arrays (without throwing) and fills them from the
-// quarter-period sine table of this order (at least kMinFftOrder). False when
-// memory runs out, with nothing left allocated.
+// quarter-period sine table of this order. False when memory runs out, with
+// nothing left allocated.
 bool MakeFftPlan(FftPlan& plan, int order, const float* sineTable);
 // Harmless on a plan without arrays.
 void FreeFftPlan(FftPlan& plan);
