@@ -62,17 +62,19 @@ void UpdateLinearAverages(const float* __restrict x, int b, const FrameCoefficie
     }
 }
 
-void UpdateLogAverage(const float* __restrict magnitude, int b, float coefficient,
-                      float* __restrict logNoise) {
+// The log-noise average and the noise estimate of bins 1..B, in one loop so
+// that the libm calls overlap.
+void UpdateNoiseEstimate(const float* __restrict magnitude, int b, float coefficient,
+                         float* __restrict logNoise, float* __restrict noise) {
     for (int l = 1; l <= b; ++l) {
         logNoise[l] = Toward(logNoise[l], std::log(magnitude[l]), coefficient);
+        noise[l] = std::exp(logNoise[l]);
     }
 }
 
-// May run in place.
-void Exponentials(const float* in, int from, int to, float* out) {
-    for (int k = from; k <= to; ++k) {
-        out[k] = std::exp(in[k]);
+void ExponentialsInPlace(float* v, int b) {
+    for (int k = 1; k <= b; ++k) {
+        v[k] = std::exp(v[k]);
     }
 }
 
@@ -175,7 +177,8 @@ float Analyse(SpectralState& state, const FrameCoefficients& c) {
     float* magnitude = ScratchRow(state, 0);
     UpdateLinearAverages(state.work, b, c, magnitude, state.fastAverage, state.midAverage,
                          state.levelAverage);
-    UpdateLogAverage(magnitude, b, c.noise, state.logNoiseAverage);
+    UpdateNoiseEstimate(magnitude, b, c.noise, state.logNoiseAverage, state.noiseMagnitude);
+    state.noiseMagnitude[0] = std::exp(state.logNoiseAverage[0]);
     const int from = state.bin200Hz;
     const int to = state.bin3000Hz;
     float meanLevel = 0.0f;
@@ -189,7 +192,6 @@ float Analyse(SpectralState& state, const FrameCoefficients& c) {
         // No band between 200 Hz and 3 kHz at this rate: its one bin stands in.
         meanLevel = state.levelAverage[from];
     }
-    Exponentials(state.logNoiseAverage, 0, b, state.noiseMagnitude);
     return meanLevel;
 }
 
@@ -227,7 +229,7 @@ void BinGains(SpectralState& state, float meanLevel, float* g) {
     float* weight = ScratchRow(state, 1);
     if (p.noiseSuppression != 0) {
         NoiseExponents(state.fastAverage, state.noiseMagnitude, b, g);
-        Exponentials(g, 1, b, g);
+        ExponentialsInPlace(g, b);
         if (p.toneCleaning != 0) {
             ToneWeights(state, state.fastAverage, weight);
             WeightedSuppressionGains(state.floorCurve, weight, b, g);
