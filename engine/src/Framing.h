@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "SpectralState.h"
+#include "ProcessorState.h"
 
 namespace velquor {
 

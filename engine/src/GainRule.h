@@ -3,7 +3,7 @@
 // estimate, and three switches shape one real gain per bin.
 #pragma once
 
-#include "SpectralState.h"
+#include "ProcessorState.h"
 
 namespace velquor {
 

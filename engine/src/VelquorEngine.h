@@ -2,7 +2,7 @@
 // staging buffers of one Process call. Nothing is shared between objects.
 #pragma once
 
-#include "SpectralState.h"
+#include "ProcessorState.h"
 #include "VelquorParams.h"
 #include "velquor/IVelquor.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Framing.h"
-#include "SpectralState.h"
+#include "ProcessorState.h"
 #include "VelquorParams.h"
 #include "velquor/IVelquor.h"
 

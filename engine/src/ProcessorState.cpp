@@ -1,4 +1,4 @@
-#include "SpectralState.h"
+#include "ProcessorState.h"
 
 #include <algorithm>
 #include <cmath>
