@@ -249,17 +249,7 @@ int16_t* CSoundFile::GetSampleBuffer() {
     return m_mapped ? reinterpret_cast<int16_t*>(m_view) : m_samples.get();
 }
 
-int32_t CSoundFile::ChannelIndex(int32_t channel) const {
-    return (m_channels == 2 && channel == 1) ? 1 : 0;
-}
-
-int16_t CSoundFile::GetSample(int32_t channel, uint32_t frame, bool writeAccess) {
-    if (!m_mapped) {
-        if (!m_samples || frame >= m_frames) {
-            return 0;
-        }
-        return m_samples[uint64_t{frame} * m_channels + ChannelIndex(channel)];
-    }
+int16_t CSoundFile::GetMappedSample(int32_t channel, uint32_t frame, bool writeAccess) {
     uint64_t offset = 0;
     if (!SampleOffset(channel, frame, offset)) {
         return 0;

@@ -63,7 +63,16 @@ public:
     // One sample; 0 outside the recording. Channel 1 of a mono file, and any
     // channel other than 0 and 1, reads channel 0. `writeAccess` chooses the
     // access of a window that has to be mapped to reach the sample.
-    int16_t GetSample(int32_t channel, uint32_t frame, bool writeAccess = false);
+    // Inline: the cleaning job and the waveform summary call it for every sample.
+    int16_t GetSample(int32_t channel, uint32_t frame, bool writeAccess = false) {
+        if (!m_mapped) {
+            if (!m_samples || frame >= m_frames) {
+                return 0;
+            }
+            return m_samples[uint64_t{frame} * m_channels + ChannelIndex(channel)];
+        }
+        return GetMappedSample(channel, frame, writeAccess);
+    }
     // Mapped mode on the working copy only: stores one sample. Writes outside
     // the data chunk, on the read-only source, and in memory mode are dropped
     // (memory-mode callers write through GetSampleBuffer).
@@ -119,7 +128,10 @@ private:
     // the sample lies outside the data chunk.
     bool SampleOffset(int32_t channel, uint32_t frame, uint64_t& offset) const;
     int16_t DecodeAt(uint64_t offset, bool writeAccess);
-    int32_t ChannelIndex(int32_t channel) const;
+    int16_t GetMappedSample(int32_t channel, uint32_t frame, bool writeAccess);
+    int32_t ChannelIndex(int32_t channel) const {
+        return (m_channels == 2 && channel == 1) ? 1 : 0;
+    }
 
     std::unique_ptr<SF_INFO> m_info;
     SNDFILE* m_source = nullptr;
