@@ -93,7 +93,7 @@ ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bo
                                             request.input.c_str(), request.output.c_str()));
                 }
             } else if (result.status != ExitStatus::Interrupted) {
-                board.Print(result.message);
+                board.Print("hushdesk-clean: " + result.message);
             }
             std::lock_guard lock(mutex);
             worst = Worst(worst, result.status);
