@@ -5,13 +5,14 @@
 
 #include <filesystem>
 
-#include "TempFolder.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
 namespace platform {
 namespace {
 
-using testing::ScopedEnv;
-using testing::TempFolder;
+using testsupport::ScopedEnv;
+using testsupport::TempFolder;
 
 TEST(FilesTest, TempFilesArePrivateUniqueAndNamedLikeWorkingCopies) {
     TempFolder folder;

@@ -6,39 +6,22 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "TempFolder.h"
+#include "testsupport/Files.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScopedEnv;
-using testing::TempFolder;
+using testsupport::ReadText;
+using testsupport::ScopedEnv;
+using testsupport::SortedEntries;
+using testsupport::TempFolder;
+using testsupport::WriteText;
 
 constexpr char kSettingsKey[] = "SOFTWARE\\Kestrova\\Hushdesk\\Settings";
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class RegistryTest : public ::testing::Test {
 protected:
@@ -148,7 +131,7 @@ TEST_F(RegistryTest, ReadingNeverCreatesAnything) {
     WriteText(file, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n");
     chmod(file.c_str(), 0444);
     EXPECT_TRUE(RegKeyExists(RegRoot::LocalMachine, "SOFTWARE"));
-    EXPECT_EQ(FilesIn(absent), std::vector<std::string>{"HKEY_LOCAL_MACHINE.reg"});
+    EXPECT_EQ(SortedEntries(absent), std::vector<std::string>{"HKEY_LOCAL_MACHINE.reg"});
 }
 
 TEST_F(RegistryTest, CorruptFileReadsEmptyAndIsKeptAsideOnTheNextWrite) {
@@ -162,7 +145,7 @@ TEST_F(RegistryTest, CorruptFileReadsEmptyAndIsKeptAsideOnTheNextWrite) {
     ASSERT_EQ(RegWriteDword(RegRoot::CurrentUser, kSettingsKey, "Tone", 1), RegStatus::Ok);
     EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"), 1u);
     std::string aside;
-    for (const std::string& name : FilesIn(m_folder.Path())) {
+    for (const std::string& name : m_folder.List()) {
         if (name.rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) {
             aside = name;
         }
@@ -243,7 +226,7 @@ TEST_F(RegistryTest, WritersInTwoProcessesBothSurvive) {
                   static_cast<uint32_t>(i));
     }
     // No temporary files left behind: only the root and its lock file.
-    EXPECT_EQ(FilesIn(m_folder.Path()),
+    EXPECT_EQ(m_folder.List(),
               (std::vector<std::string>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
 }
 

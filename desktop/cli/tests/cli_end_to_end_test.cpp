@@ -9,37 +9,46 @@
 #include "cli_test_support.h"
 #include "pipeline/CleaningSettings.h"
 #include "pipeline/SettingsStore.h"
+#include "testsupport/Files.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
 namespace clitest {
 namespace {
+
+using testsupport::ReadBytes;
+using testsupport::ReadText;
+using testsupport::ScopedEnv;
+using testsupport::SortedEntries;
+using testsupport::TempFolder;
 
 constexpr const char* kWrongFormat = "Wrong file format! Only 8/16 kHz A/mu-Law Wave";
 
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        registry = std::make_unique<ScratchFolder>();
-        setenv("KESTROVA_REGISTRY_DIR", registry->Path().c_str(), 1);
-        fs::create_directory(folder / "tmp");
-        run.env["TMPDIR"] = (folder / "tmp").string();
+        // ReadOnlyOutputFolderExitsWithFourAndLeavesNothing runs the program as
+        // nobody, who must still reach the inputs and the registry.
+        for (const std::string& path : {folder.Path(), registry.Path()}) {
+            fs::permissions(path, fs::perms::owner_all | fs::perms::group_read |
+                                      fs::perms::group_exec | fs::perms::others_read |
+                                      fs::perms::others_exec);
+        }
+        fs::create_directory(folder.File("tmp"));
+        run.env["TMPDIR"] = folder.File("tmp");
     }
 
     // Files in the folder besides the inputs the test made.
-    std::vector<std::string> WorkingCopiesLeft() const {
-        std::vector<std::string> left;
-        for (const auto& entry : fs::directory_iterator(folder / "tmp")) {
-            left.push_back(entry.path().filename().string());
-        }
-        return left;
-    }
+    std::vector<std::string> WorkingCopiesLeft() const { return SortedEntries(folder.File("tmp")); }
 
-    ScratchFolder folder;
-    std::unique_ptr<ScratchFolder> registry;
+    TempFolder folder;
+    TempFolder registry;
+    ScopedEnv registryDir{"KESTROVA_REGISTRY_DIR", registry.Path()};
     RunOptions run;
 };
 
 struct FileState {
-    std::string bytes;
+    std::vector<uint8_t> bytes;
     timespec modified{};
 };
 
@@ -66,8 +75,8 @@ TEST_F(CliTest, EveryAcceptedFormatComesBackInItsOwnFormat) {
         {SF_FORMAT_WAV | SF_FORMAT_ALAW, 16000, 2},
     };
     for (const Case& c : cases) {
-        const fs::path in = folder / "in.wav";
-        const fs::path out = folder / "out.wav";
+        const fs::path in = folder.File("in.wav");
+        const fs::path out = folder.File("out.wav");
         const Wav wav = MakeNoisyTone(c.format, c.rate, c.channels, 1.3);
         WriteWav(in, wav);
         const FileState before = Snapshot(in);
@@ -88,8 +97,8 @@ TEST_F(CliTest, EveryAcceptedFormatComesBackInItsOwnFormat) {
 }
 
 TEST_F(CliTest, WithEverySwitchOffTheOutputIsTheScaledInputInPlace) {
-    const fs::path in = folder / "tone.wav";
-    const fs::path out = folder / "out.wav";
+    const fs::path in = folder.File("tone.wav");
+    const fs::path out = folder.File("out.wav");
     const Wav wav =
         MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 1, 2.0, 1000.0, 8000.0, 0.0);
     WriteWav(in, wav);
@@ -111,34 +120,34 @@ TEST_F(CliTest, WithEverySwitchOffTheOutputIsTheScaledInputInPlace) {
 }
 
 TEST_F(CliTest, RefusedInputsExitWithThreeAndTheWrongFormatText) {
-    const fs::path cd = folder / "cd.wav";
+    const fs::path cd = folder.File("cd.wav");
     WriteWav(cd, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, 0.5));
-    const fs::path text = folder / "notes.wav";
+    const fs::path text = folder.File("notes.wav");
     { std::ofstream(text) << "not a recording\n"; }
     for (const fs::path& in : {cd, text}) {
-        const RunResult r = RunCli({in, folder / "out.wav"}, run);
+        const RunResult r = RunCli({in, folder.File("out.wav")}, run);
         EXPECT_EQ(r.status, 3);
         EXPECT_NE(r.err.find(in.string()), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(kWrongFormat), std::string::npos) << r.err;
-        EXPECT_FALSE(fs::exists(folder / "out.wav"));
+        EXPECT_FALSE(fs::exists(folder.File("out.wav")));
     }
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwoAndTouchNothing) {
-    const fs::path in = folder / "in.wav";
+    const fs::path in = folder.File("in.wav");
     WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 0.5));
-    const fs::path existing = folder / "existing.wav";
+    const fs::path existing = folder.File("existing.wav");
     { std::ofstream(existing) << "keep me"; }
     const FileState inBefore = Snapshot(in);
     const std::vector<std::vector<std::string>> calls = {
         {},
         {in},
-        {"--gain-max-db", "7", in, folder / "a.wav"},
-        {"--buffer-size", "200", in, folder / "a.wav"},
-        {"--white-noise", "maybe", in, folder / "a.wav"},
-        {"--frobnicate", in, folder / "a.wav"},
+        {"--gain-max-db", "7", in, folder.File("a.wav")},
+        {"--buffer-size", "200", in, folder.File("a.wav")},
+        {"--white-noise", "maybe", in, folder.File("a.wav")},
+        {"--frobnicate", in, folder.File("a.wav")},
         {"--passes"},
-        {"-o", folder / "outdir"},
+        {"-o", folder.File("outdir")},
         {in, existing},
         {"--force", in, in},
     };
@@ -147,9 +156,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndTouchNothing) {
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << r.err;
         EXPECT_NE(r.err, "");
     }
-    EXPECT_EQ(ReadBytes(existing), "keep me");
+    EXPECT_EQ(ReadText(existing), "keep me");
     ExpectUnchanged(inBefore, in);
-    EXPECT_FALSE(fs::exists(folder / "a.wav"));
+    EXPECT_FALSE(fs::exists(folder.File("a.wav")));
 
     const RunResult forced = RunCli({"--force", "-q", in, existing}, run);
     EXPECT_EQ(forced.status, 0) << forced.err;
@@ -171,11 +180,11 @@ TEST_F(CliTest, ReadOnlyOutputFolderExitsWithFourAndLeavesNothing) {
     if (geteuid() == 0) {
         run.asUnprivilegedUser = true;  // root writes anywhere; run as nobody instead
     }
-    const fs::path in = folder / "in.wav";
+    const fs::path in = folder.File("in.wav");
     WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 0.5));
     fs::permissions(in, fs::perms::all);
-    fs::permissions(folder / "tmp", fs::perms::all);
-    const fs::path locked = folder / "locked";
+    fs::permissions(folder.File("tmp"), fs::perms::all);
+    const fs::path locked = folder.File("locked");
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read |
@@ -188,28 +197,28 @@ TEST_F(CliTest, ReadOnlyOutputFolderExitsWithFourAndLeavesNothing) {
 }
 
 TEST_F(CliTest, OneBadFileAmongSeveralDoesNotStopTheOthers) {
-    const fs::path a = folder / "a.wav";
-    const fs::path bad = folder / "bad.wav";
-    const fs::path c = folder / "c.wav";
+    const fs::path a = folder.File("a.wav");
+    const fs::path bad = folder.File("bad.wav");
+    const fs::path c = folder.File("c.wav");
     WriteWav(a, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 0.7));
     WriteWav(bad, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_24, 8000, 1, 0.7));
     WriteWav(c, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_ULAW, 8000, 2, 0.7));
-    const RunResult r = RunCli({"-o", folder / "out", "-j", "2", a, bad, c}, run);
+    const RunResult r = RunCli({"-o", folder.File("out"), "-j", "2", a, bad, c}, run);
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("bad.wav: Wrong file format!"), std::string::npos) << r.err;
-    EXPECT_EQ(ReadWav(folder / "out" / "a.wav").rate, 8000);
-    EXPECT_EQ(ReadWav(folder / "out" / "c.wav").channels, 2);
-    EXPECT_FALSE(fs::exists(folder / "out" / "bad.wav"));
+    EXPECT_EQ(ReadWav(folder.File("out/a.wav")).rate, 8000);
+    EXPECT_EQ(ReadWav(folder.File("out/c.wav")).channels, 2);
+    EXPECT_FALSE(fs::exists(folder.File("out/bad.wav")));
     // Two inputs that would overwrite each other's result are refused up front.
-    fs::create_directory(folder / "other");
-    fs::copy_file(a, folder / "other" / "a.wav");
-    EXPECT_EQ(RunCli({"-o", folder / "dup", a, folder / "other" / "a.wav"}, run).status, 2);
+    fs::create_directory(folder.File("other"));
+    fs::copy_file(a, folder.File("other/a.wav"));
+    EXPECT_EQ(RunCli({"-o", folder.File("dup"), a, folder.File("other/a.wav")}, run).status, 2);
 }
 
 TEST_F(CliTest, ParallelRunsGiveTheSameBytes) {
     std::vector<std::string> inputs;
     for (int i = 0; i < 3; ++i) {
-        const fs::path in = folder / ("in" + std::to_string(i) + ".wav");
+        const fs::path in = folder.File("in" + std::to_string(i) + ".wav");
         WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 1 + i % 2, 1.0,
                                    500.0 + 300 * i));
         inputs.push_back(in);
@@ -219,11 +228,12 @@ TEST_F(CliTest, ParallelRunsGiveTheSameBytes) {
         args.insert(args.end(), inputs.begin(), inputs.end());
         return RunCli(args, run).status;
     };
-    ASSERT_EQ(clean("1", folder / "serial"), 0);
-    ASSERT_EQ(clean("2", folder / "parallel"), 0);
+    ASSERT_EQ(clean("1", folder.File("serial")), 0);
+    ASSERT_EQ(clean("2", folder.File("parallel")), 0);
     for (int i = 0; i < 3; ++i) {
         const std::string name = "in" + std::to_string(i) + ".wav";
-        EXPECT_TRUE(ReadBytes(folder / "serial" / name) == ReadBytes(folder / "parallel" / name))
+        EXPECT_TRUE(ReadBytes(folder.File("serial/" + name)) ==
+                    ReadBytes(folder.File("parallel/" + name)))
             << name;
     }
 }
@@ -239,21 +249,22 @@ TEST_F(CliTest, LargeRecordingsThroughTheWorkingCopyMatchMemoryMode) {
     // mu-law step at the test signal's level there.
     for (const Case c :
          {Case{SF_FORMAT_PCM_16, 0}, Case{SF_FORMAT_ALAW, 0}, Case{SF_FORMAT_ULAW, 256}}) {
-        const fs::path in = folder / "big.wav";
+        const fs::path in = folder.File("big.wav");
         WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | c.format, 8000, 2, 3.0));
         const FileState before = Snapshot(in);
-        ASSERT_EQ(RunCli({"-q", "--force", in, folder / "memory.wav"}, run).status, 0);
+        ASSERT_EQ(RunCli({"-q", "--force", in, folder.File("memory.wav")}, run).status, 0);
         RunOptions mapped = run;
         mapped.env["HUSHDESK_MEMORY_BUDGET"] = "1000";
-        const RunResult r = RunCli({"-q", "--force", in, folder / "mapped.wav"}, mapped);
+        const RunResult r = RunCli({"-q", "--force", in, folder.File("mapped.wav")}, mapped);
         ASSERT_EQ(r.status, 0) << r.err;
         ExpectUnchanged(before, in);
         EXPECT_TRUE(WorkingCopiesLeft().empty());
         if (c.tolerance == 0) {
-            EXPECT_TRUE(ReadBytes(folder / "memory.wav") == ReadBytes(folder / "mapped.wav"));
+            EXPECT_TRUE(ReadBytes(folder.File("memory.wav")) ==
+                        ReadBytes(folder.File("mapped.wav")));
         } else {
-            const Wav memory = ReadWav(folder / "memory.wav");
-            const Wav viaCopy = ReadWav(folder / "mapped.wav");
+            const Wav memory = ReadWav(folder.File("memory.wav"));
+            const Wav viaCopy = ReadWav(folder.File("mapped.wav"));
             ASSERT_EQ(memory.samples.size(), viaCopy.samples.size());
             EXPECT_EQ(memory.format, viaCopy.format);
             int largest = 0;
@@ -266,7 +277,7 @@ TEST_F(CliTest, LargeRecordingsThroughTheWorkingCopyMatchMemoryMode) {
 }
 
 TEST_F(CliTest, SavedSettingsAreUsedOnlyWhenAskedAndFlagsOverrideThem) {
-    const fs::path in = folder / "in.wav";
+    const fs::path in = folder.File("in.wav");
     WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 1.0));
     CleaningSettings saved;
     saved.noiseCancel = false;
@@ -275,15 +286,15 @@ TEST_F(CliTest, SavedSettingsAreUsedOnlyWhenAskedAndFlagsOverrideThem) {
     ASSERT_TRUE(SaveSettings(&saved));
 
     auto clean = [&](std::vector<std::string> args, const std::string& name) {
-        args.insert(args.end(), {"-q", in, folder / name});
+        args.insert(args.end(), {"-q", in, folder.File(name)});
         EXPECT_EQ(RunCli(args, run).status, 0);
-        return ReadBytes(folder / name);
+        return ReadBytes(folder.File(name));
     };
-    const std::string defaults = clean({}, "defaults.wav");
-    const std::string fromSaved = clean({"--use-saved-settings"}, "saved.wav");
-    const std::string explicitFlags =
+    const std::vector<uint8_t> defaults = clean({}, "defaults.wav");
+    const std::vector<uint8_t> fromSaved = clean({"--use-saved-settings"}, "saved.wav");
+    const std::vector<uint8_t> explicitFlags =
         clean({"--noise-suppression", "off", "--gain-max-db", "6"}, "flags.wav");
-    const std::string overridden =
+    const std::vector<uint8_t> overridden =
         clean({"--use-saved-settings", "--noise-suppression", "on", "--gain-max-db", "18"},
               "overridden.wav");
     EXPECT_TRUE(defaults != fromSaved);
@@ -292,12 +303,12 @@ TEST_F(CliTest, SavedSettingsAreUsedOnlyWhenAskedAndFlagsOverrideThem) {
 }
 
 TEST_F(CliTest, AnInterruptedRunLeavesNoOutputAndNoTemporaryFiles) {
-    const fs::path in = folder / "long.wav";
+    const fs::path in = folder.File("long.wav");
     WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 2, 20.0));
     RunOptions interrupted = run;
     interrupted.interruptAfterMs = 300;
     interrupted.env["HUSHDESK_MEMORY_BUDGET"] = "1000";  // with a working copy, too
-    const RunResult r = RunCli({"--passes", "100", in, folder / "out.wav"}, interrupted);
+    const RunResult r = RunCli({"--passes", "100", in, folder.File("out.wav")}, interrupted);
     EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_EQ(folder.List(), (std::vector<std::string>{"long.wav", "tmp"}));
     EXPECT_TRUE(WorkingCopiesLeft().empty());

@@ -9,38 +9,16 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+
+#include "PipelineTestSupport.h"
+#include "testsupport/Files.h"
+#include "testsupport/TempFolder.h"
 
 namespace clitest {
-
-ScratchFolder::ScratchFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/cli-test-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    m_path = pattern;
-    fs::permissions(m_path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                fs::perms::others_read | fs::perms::others_exec);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
-
-std::vector<std::string> ScratchFolder::List() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 Wav MakeNoisyTone(int format, int rate, int channels, double seconds, double toneHz,
                   double amplitude, double noise) {
@@ -61,45 +39,21 @@ Wav MakeNoisyTone(int format, int rate, int channels, double seconds, double ton
 }
 
 void WriteWav(const fs::path& path, const Wav& wav) {
-    SF_INFO info{};
-    info.samplerate = wav.rate;
-    info.channels = wav.channels;
-    info.format = wav.format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (file == nullptr) {
+    if (!testsupport::WriteWav(path, wav.format, wav.rate, wav.channels, wav.samples)) {
         throw std::runtime_error("cannot write " + path.string() + ": " + sf_strerror(nullptr));
     }
-    sf_write_short(file, wav.samples.data(), static_cast<sf_count_t>(wav.samples.size()));
-    sf_close(file);
 }
 
 Wav ReadWav(const fs::path& path) {
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    Wav wav{0, 0, 0, {}};
-    if (file == nullptr) {
-        return wav;
-    }
-    wav.format = info.format;
-    wav.rate = info.samplerate;
-    wav.channels = info.channels;
-    wav.samples.resize(static_cast<size_t>(info.frames * info.channels));
-    sf_read_short(file, wav.samples.data(), static_cast<sf_count_t>(wav.samples.size()));
-    sf_close(file);
-    return wav;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    std::vector<int16_t> samples = testsupport::ReadAllSamples(path, &info);
+    return Wav{info.format, info.samplerate, info.channels, std::move(samples)};
 }
 
 RunResult RunCli(const std::vector<std::string>& args, const RunOptions& options) {
-    ScratchFolder capture;
-    const std::string outPath = capture / "stdout";
-    const std::string errPath = capture / "stderr";
+    testsupport::TempFolder capture;
+    const std::string outPath = capture.File("stdout");
+    const std::string errPath = capture.File("stderr");
     const pid_t pid = fork();
     if (pid == 0) {
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -131,8 +85,8 @@ RunResult RunCli(const std::vector<std::string>& args, const RunOptions& options
     waitpid(pid, &status, 0);
     RunResult result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = ReadBytes(outPath);
-    result.err = ReadBytes(errPath);
+    result.out = testsupport::ReadText(outPath);
+    result.err = testsupport::ReadText(errPath);
     return result;
 }
 

@@ -1,6 +1,7 @@
-// Helpers shared by the pipeline tests: a fresh temporary folder per test,
-// WAV files written through libsndfile, a scripted engine and environment
-// overrides.
+// Helpers shared by the pipeline's tests and the tests above the pipeline:
+// WAV files written through libsndfile, test signals, a scripted engine and a
+// message recorder. Folders, environment and plain file helpers are in
+// testsupport/.
 #pragma once
 
 #include <sndfile.h>
@@ -14,35 +15,9 @@
 #include "platform/MessageTarget.h"
 #include "velquor/IVelquor.h"
 
-namespace testing_support {
+class CSoundFile;
 
-// A fresh folder under $TMPDIR, removed with everything in it at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
-
-// Sets (or, with nullptr, removes) an environment variable for the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    bool m_had = false;
-    std::string m_old;
-};
+namespace testsupport {
 
 // Writes interleaved samples through libsndfile; false on failure.
 bool WriteWav(const std::string& path, int format, int sampleRate, int channels,
@@ -60,9 +35,9 @@ std::vector<int16_t> Noise(uint32_t frames, uint32_t seed, int amplitude);
 std::vector<int16_t> Interleave(const std::vector<int16_t>& left,
                                 const std::vector<int16_t>& right);
 std::vector<int16_t> Channel(const std::vector<int16_t>& interleaved, int channels, int channel);
+// Every frame of one channel of an open recording, read through GetSample.
+std::vector<int16_t> ChannelSamples(CSoundFile& file, int channel);
 
-std::vector<uint8_t> ReadBytes(const std::string& path);
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // Modification time in nanoseconds.
 int64_t ModificationTimeNs(const std::string& path);
 
@@ -130,4 +105,4 @@ private:
     std::vector<platform::Message> m_messages;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

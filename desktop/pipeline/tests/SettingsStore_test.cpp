@@ -1,7 +1,6 @@
 #include "pipeline/SettingsStore.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,8 @@
 
 #include "platform/Registry.h"
 #include "platform/ShowMessage.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
 namespace {
 
@@ -17,27 +18,7 @@ using platform::RegRoot;
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/settings-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        if (const char* old = std::getenv("KESTROVA_REGISTRY_DIR")) {
-            m_oldDir = old;
-        }
-        setenv("KESTROVA_REGISTRY_DIR", m_folder.c_str(), 1);
-    }
-    void TearDown() override {
-        platform::SetRegWriteFaultForTesting({});
-        if (m_oldDir) {
-            setenv("KESTROVA_REGISTRY_DIR", m_oldDir->c_str(), 1);
-        } else {
-            unsetenv("KESTROVA_REGISTRY_DIR");
-        }
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
+    void TearDown() override { platform::SetRegWriteFaultForTesting({}); }
 
     static void Store(const char* name, uint32_t value) {
         ASSERT_EQ(platform::RegWriteDword(RegRoot::CurrentUser, kSettingsKeyPath, name, value),
@@ -47,8 +28,8 @@ protected:
         return platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, name);
     }
 
-    std::string m_folder;
-    std::optional<std::string> m_oldDir;
+    testsupport::TempFolder m_folder;
+    testsupport::ScopedEnv m_registryDir{"KESTROVA_REGISTRY_DIR", m_folder.Path()};
 };
 
 TEST_F(SettingsStoreTest, NoKeyAtAllKeepsTheDefaultsAndWritesNothing) {
@@ -64,7 +45,7 @@ TEST_F(SettingsStoreTest, NoKeyAtAllKeepsTheDefaultsAndWritesNothing) {
     bool english = false;
     ASSERT_TRUE(LoadLanguage(&english));
     EXPECT_TRUE(english);
-    EXPECT_TRUE(fs::is_empty(m_folder));
+    EXPECT_TRUE(fs::is_empty(m_folder.Path()));
 }
 
 TEST_F(SettingsStoreTest, BuffSizeBelow128LoadsAsDefaultAndLargerIsTaken) {
@@ -194,9 +175,9 @@ TEST_F(SettingsStoreTest, FailedWriteShowsTheRussianBoxAndTheRestIsWritten) {
 
 TEST_F(SettingsStoreTest, UnwritableRegistryShowsOneBoxPerValue) {
     // A file where the registry folder should be: no write can succeed, even as root.
-    const std::string blocker = m_folder + "/blocker";
+    const std::string blocker = m_folder.File("blocker");
     std::ofstream(blocker) << "x";
-    setenv("KESTROVA_REGISTRY_DIR", (blocker + "/kestrova").c_str(), 1);
+    testsupport::ScopedEnv registryDir("KESTROVA_REGISTRY_DIR", blocker + "/kestrova");
     platform::MessageRecorder recorder;
     CleaningSettings settings;
     EXPECT_TRUE(SaveSettings(&settings));
@@ -233,7 +214,7 @@ TEST_F(SettingsStoreTest, NoRecordOrDestinationIsRefused) {
     EXPECT_FALSE(LoadSettings(nullptr));
     EXPECT_FALSE(SaveSettings(nullptr));
     EXPECT_FALSE(LoadLanguage(nullptr));
-    EXPECT_TRUE(fs::is_empty(m_folder));
+    EXPECT_TRUE(fs::is_empty(m_folder.Path()));
 }
 
 TEST_F(SettingsStoreTest, RegKeyWritesOnlyDwords) {

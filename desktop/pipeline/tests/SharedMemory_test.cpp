@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,8 @@
 
 #include "platform/Files.h"
 #include "platform/ShowMessage.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
 namespace {
 
@@ -26,22 +27,10 @@ constexpr char kReMapError[] = "SMCore::ReMapFile - MapViewOfFile error!";
 
 class SharedMemoryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/smcore-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
     // A sparse file of `bytes` bytes with `marks` written at their offsets.
     std::string MakeFile(const std::string& name, uint64_t bytes,
                          std::initializer_list<std::pair<uint64_t, uint8_t>> marks = {}) {
-        const std::string path = m_folder + "/" + name;
+        const std::string path = m_folder.File(name);
         const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
         EXPECT_GE(fd, 0);
         EXPECT_EQ(ftruncate(fd, static_cast<off_t>(bytes)), 0);
@@ -60,7 +49,7 @@ protected:
         return byte;
     }
 
-    std::string m_folder;
+    testsupport::TempFolder m_folder;
 };
 
 TEST_F(SharedMemoryTest, FileOfExactlyOneWindowHasNoSecondWindow) {
@@ -125,7 +114,7 @@ TEST_F(SharedMemoryTest, ReadOnlyCoreNeverWritesTheRecording) {
 }
 
 TEST_F(SharedMemoryTest, MissingFileIsNeverCreated) {
-    const std::string path = m_folder + "/absent.wav";
+    const std::string path = m_folder.File("absent.wav");
     platform::MessageRecorder recorder;
     for (const bool writable : {false, true}) {
         CSMCore core("NCMAP");
@@ -166,7 +155,7 @@ TEST_F(SharedMemoryTest, EmptyFileFailsCleanlyAtTheMappingStep) {
 TEST_F(SharedMemoryTest, FolderIsNotAFileToMap) {
     CSMCore core("NCMAP");
     int error = 0;
-    EXPECT_EQ(core.PrefetchFileToSharedMemory(m_folder, &error, false), 0u);
+    EXPECT_EQ(core.PrefetchFileToSharedMemory(m_folder.Path(), &error, false), 0u);
     EXPECT_EQ(error, EISDIR);
 }
 
@@ -183,27 +172,12 @@ TEST_F(SharedMemoryTest, ShortenedFileRefusesWindowsPastItsNewEnd) {
 
 class MakeTempFileNameTest : public SharedMemoryTest {
 protected:
-    void SetUp() override {
-        SharedMemoryTest::SetUp();
-        if (const char* old = std::getenv("TMPDIR")) {
-            m_oldTmpdir = old;
-        }
-        setenv("TMPDIR", m_folder.c_str(), 1);
-    }
-    void TearDown() override {
-        platform::SetFreeSpaceOverride(std::nullopt);
-        if (m_oldTmpdir) {
-            setenv("TMPDIR", m_oldTmpdir->c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-        SharedMemoryTest::TearDown();
-    }
+    void TearDown() override { platform::SetFreeSpaceOverride(std::nullopt); }
     size_t FileCount() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(m_folder), {}));
+        return static_cast<size_t>(std::distance(fs::directory_iterator(m_folder.Path()), {}));
     }
 
-    std::optional<std::string> m_oldTmpdir;
+    testsupport::ScopedEnv m_tmpdir{"TMPDIR", m_folder.Path()};
 };
 
 TEST_F(MakeTempFileNameTest, RefusesBelowTheFreeSpaceFloorAndLeavesNoFile) {
@@ -214,7 +188,7 @@ TEST_F(MakeTempFileNameTest, RefusesBelowTheFreeSpaceFloorAndLeavesNoFile) {
     platform::SetFreeSpaceOverride(1744830464);
     const std::string path = MakeTempFileName(0);
     ASSERT_GT(path.size(), 1u);
-    EXPECT_EQ(fs::path(path).parent_path(), fs::path(m_folder));
+    EXPECT_EQ(fs::path(path).parent_path(), fs::path(m_folder.Path()));
     EXPECT_EQ(fs::path(path).filename().string().rfind("_te", 0), 0u);
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
@@ -241,7 +215,7 @@ TEST_F(MakeTempFileNameTest, EachWorkingCopyGetsItsOwnFile) {
 }
 
 TEST_F(MakeTempFileNameTest, NoTempFolderGivesNoName) {
-    setenv("TMPDIR", (m_folder + "/missing").c_str(), 1);
+    testsupport::ScopedEnv missing("TMPDIR", m_folder.File("missing"));
     platform::SetFreeSpaceOverride(uint64_t{1} << 40);
     EXPECT_EQ(MakeTempFileName(0), "");
 }

@@ -12,8 +12,10 @@
 #include "pipeline/SoundFile.h"
 #include "pipeline/WavSample.h"
 #include "pipeline/WaveformSummary.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
-using namespace testing_support;
+using namespace testsupport;
 
 namespace {
 
@@ -59,15 +61,13 @@ protected:
         }
         std::vector<std::vector<int16_t>> result(channels);
         for (int c = 0; c < channels; ++c) {
-            for (uint32_t f = 0; f < file.Frames(); ++f) {
-                result[c].push_back(file.GetSample(c, f));
-            }
+            result[c] = ChannelSamples(file, c);
         }
         return result;
     }
 
     TempFolder folder;
-    ScopedEnv tmpdir{"TMPDIR", folder.Path().c_str()};
+    ScopedEnv tmpdir{"TMPDIR", folder.Path()};
     JobSync sync;
     CleaningSettings settings;
     CleaningBuffers buffers;

@@ -7,8 +7,10 @@
 #include "pipeline/CleaningJob.h"
 #include "pipeline/JobDriver.h"
 #include "pipeline/SoundFile.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
-using namespace testing_support;
+using namespace testsupport;
 
 namespace {
 
@@ -73,16 +75,8 @@ protected:
             options);
     }
 
-    std::vector<int16_t> Samples(int channel) {
-        std::vector<int16_t> samples(file.Frames());
-        for (uint32_t f = 0; f < file.Frames(); ++f) {
-            samples[f] = file.GetSample(channel, f);
-        }
-        return samples;
-    }
-
     TempFolder folder;
-    ScopedEnv tmpdir{"TMPDIR", folder.Path().c_str()};
+    ScopedEnv tmpdir{"TMPDIR", folder.Path()};
     std::string path;
     CSoundFile file;
     CleaningSettings settings;
@@ -128,7 +122,7 @@ TEST_F(CleaningJobTest, CleanedFrameNReplacesFrameNForEveryChunkLength) {
             CleaningContext context = Context();
             const JobOutcome outcome = Run(context);
             ASSERT_EQ(outcome.end, JobEnd::Finished);
-            EXPECT_EQ(Samples(0), Scaled(original, 0.5));
+            EXPECT_EQ(ChannelSamples(file, 0), Scaled(original, 0.5));
             for (const int32_t count : log.processCounts) {
                 EXPECT_EQ(count % 256, 0);
                 EXPECT_LE(count, 4096);
@@ -191,8 +185,8 @@ TEST_F(CleaningJobTest, CleansChannelZeroCompletelyBeforeChannelOne) {
     const JobOutcome outcome = driver.Run(JobKind::Cleaning, [&](platform::MessageTarget& dialog) {
         SnapshotTarget target(dialog, [&] {
             std::lock_guard lock(sync.JobLock);
-            leftThen = Samples(0);
-            rightThen = Samples(1);
+            leftThen = ChannelSamples(file, 0);
+            rightThen = ChannelSamples(file, 1);
         });
         context.dialog = &target;
         return CleaningJob(context);
@@ -212,8 +206,8 @@ TEST_F(CleaningJobTest, CleansChannelZeroCompletelyBeforeChannelOne) {
     bool restUntouched = false;
     EXPECT_EQ(CleanPrefix(rightThen, Scaled(right, 0.5), right, restUntouched), 768u);
     EXPECT_TRUE(restUntouched);
-    EXPECT_EQ(Samples(0), Scaled(left, 0.5));
-    EXPECT_EQ(Samples(1), Scaled(right, 0.5));
+    EXPECT_EQ(ChannelSamples(file, 0), Scaled(left, 0.5));
+    EXPECT_EQ(ChannelSamples(file, 1), Scaled(right, 0.5));
     EXPECT_EQ(log.created, 2);  // a fresh engine for channel 1
     EXPECT_EQ(log.released, 2);
 }
@@ -236,9 +230,10 @@ TEST_F(CleaningJobTest, CancelLeavesTheChunksDoneCleanedAndTheRestUntouched) {
     // The job sees the request after the next chunk: six chunks were read and
     // exactly those frames are cleaned.
     bool restUntouched = false;
-    EXPECT_EQ(CleanPrefix(Samples(0), Scaled(left, 0.5), left, restUntouched), 6u * 640u);
+    EXPECT_EQ(CleanPrefix(ChannelSamples(file, 0), Scaled(left, 0.5), left, restUntouched),
+              6u * 640u);
     EXPECT_TRUE(restUntouched);
-    EXPECT_EQ(Samples(1), right);
+    EXPECT_EQ(ChannelSamples(file, 1), right);
     EXPECT_EQ(log.created, 1);
     EXPECT_EQ(log.released, 1);
     EXPECT_FALSE(sync.JobCancelEvent.IsSet());
@@ -297,7 +292,7 @@ TEST_F(CleaningJobTest, EveryWayOutReleasesTheEngineAndTheRunnerLearnsOfIt) {
         EXPECT_EQ(outcome.end, JobEnd::Failed);
         EXPECT_EQ(outcome.exitCode, -1);
         EXPECT_EQ(log.released, 1);
-        EXPECT_EQ(Samples(0), left);
+        EXPECT_EQ(ChannelSamples(file, 0), left);
     }
     {
         SCOPED_TRACE("engine fails on its third call");
@@ -310,9 +305,10 @@ TEST_F(CleaningJobTest, EveryWayOutReleasesTheEngineAndTheRunnerLearnsOfIt) {
         EXPECT_EQ(outcome.exitCode, 2);
         EXPECT_EQ(log.released, 1);
         bool restUntouched = false;
-        EXPECT_EQ(CleanPrefix(Samples(0), Scaled(left, 0.5), left, restUntouched), 2048u - 256u);
+        EXPECT_EQ(CleanPrefix(ChannelSamples(file, 0), Scaled(left, 0.5), left, restUntouched),
+                  2048u - 256u);
         EXPECT_TRUE(restUntouched);
-        EXPECT_EQ(Samples(1), right);
+        EXPECT_EQ(ChannelSamples(file, 1), right);
         script.failProcessAtCall = -1;
     }
     file.Close();
@@ -327,8 +323,8 @@ TEST_F(CleaningJobTest, EveryWayOutReleasesTheEngineAndTheRunnerLearnsOfIt) {
         EXPECT_EQ(outcome.exitCode, -1);
         EXPECT_EQ(log.created, 1);
         EXPECT_EQ(log.released, 1);
-        EXPECT_EQ(Samples(0), Scaled(left, 0.5));
-        EXPECT_EQ(Samples(1), right);
+        EXPECT_EQ(ChannelSamples(file, 0), Scaled(left, 0.5));
+        EXPECT_EQ(ChannelSamples(file, 1), right);
     }
 }
 

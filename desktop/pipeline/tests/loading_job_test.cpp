@@ -12,8 +12,11 @@
 #include "pipeline/SoundFile.h"
 #include "pipeline/WavSample.h"
 #include "pipeline/WaveformSummary.h"
+#include "testsupport/Files.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
-using namespace testing_support;
+using namespace testsupport;
 
 namespace {
 
@@ -185,16 +188,8 @@ protected:
         });
     }
 
-    std::vector<int16_t> Samples(int channel) {
-        std::vector<int16_t> samples(file.Frames());
-        for (uint32_t f = 0; f < file.Frames(); ++f) {
-            samples[f] = file.GetSample(channel, f);
-        }
-        return samples;
-    }
-
     TempFolder folder;
-    ScopedEnv tmpdir{"TMPDIR", folder.Path().c_str()};
+    ScopedEnv tmpdir{"TMPDIR", folder.Path()};
     JobSync sync;
     CSoundFile file;
     std::unique_ptr<CSegmentation> segmentation;
@@ -235,7 +230,7 @@ TEST_F(DocumentFlowTest, LoadsARecordingWithItsSummaryAndStrips) {
     EXPECT_EQ(summary.columnCount, 250);
     ASSERT_TRUE(strips.channel0 && strips.channel1 && strips.overview);
     EXPECT_EQ(stripsCreated, 1);
-    EXPECT_EQ(Samples(1), right);
+    EXPECT_EQ(ChannelSamples(file, 1), right);
 }
 
 TEST_F(DocumentFlowTest, WrongFormatEndsWithAnErrorMessageOnly) {
@@ -293,8 +288,8 @@ TEST_F(DocumentFlowTest, MappedRecordingIsLoadedCleanedAndClosedWithoutTouchingT
                    [](int16_t s) { return static_cast<int16_t>(std::lround(s * 0.5)); });
     std::transform(right.begin(), right.end(), halfRight.begin(),
                    [](int16_t s) { return static_cast<int16_t>(std::lround(s * 0.5)); });
-    EXPECT_EQ(Samples(0), halfLeft);
-    EXPECT_EQ(Samples(1), halfRight);
+    EXPECT_EQ(ChannelSamples(file, 0), halfLeft);
+    EXPECT_EQ(ChannelSamples(file, 1), halfRight);
     const std::string copyPath = file.WorkingCopyPath();
     file.Close();
     EXPECT_EQ(ReadAllSamples(copyPath), Interleave(halfLeft, halfRight));
@@ -323,7 +318,7 @@ TEST_F(DocumentFlowTest, WorkingCopyRefusalsReachTheDialogAsErrors) {
     ScopedEnv budget("HUSHDESK_MEMORY_BUDGET", "1024");
     const std::string path = folder.File("big.wav");
     ASSERT_TRUE(WritePcmWav(path, 8000, 1, Noise(8000, 8, 100)));
-    ScopedEnv noTemp("TMPDIR", folder.File("missing-folder").c_str());
+    ScopedEnv noTemp("TMPDIR", folder.File("missing-folder"));
     const JobOutcome outcome = Load(path);
     EXPECT_EQ(outcome.end, JobEnd::Error);
     EXPECT_EQ(outcome.errorKind, 2u);

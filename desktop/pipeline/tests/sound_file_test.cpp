@@ -10,8 +10,11 @@
 #include "pipeline/WaveformSummary.h"
 #include "platform/Files.h"
 #include "platform/ManualResetEvent.h"
+#include "testsupport/Files.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
 
-using namespace testing_support;
+using namespace testsupport;
 
 namespace {
 
@@ -41,7 +44,7 @@ class SoundFileTest : public ::testing::Test {
 protected:
     TempFolder folder;
     // Working copies go to this test's own folder.
-    ScopedEnv tmpdir{"TMPDIR", folder.Path().c_str()};
+    ScopedEnv tmpdir{"TMPDIR", folder.Path()};
 };
 
 struct FormatCase {
@@ -418,7 +421,7 @@ TEST_F(MappedSoundFileTest, RefusesWhenTheWorkingCopyCannotBeMade) {
     platform::SetFreeSpaceOverride(std::nullopt);
     EXPECT_EQ(CountTempFiles(folder.Path()), 0u);  // the refusal left nothing behind
 
-    ScopedEnv noTemp("TMPDIR", folder.File("no-such-folder").c_str());
+    ScopedEnv noTemp("TMPDIR", folder.File("no-such-folder"));
     CSoundFile file;
     EXPECT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::TempFileDenied);
 }
