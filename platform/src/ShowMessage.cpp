@@ -1,12 +1,21 @@
 #include "platform/ShowMessage.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace platform {
 namespace {
 
 std::mutex handlerMutex;
 MessageHandler installedHandler;
+
+struct HeldMessage {
+    std::string text;
+    std::string caption;
+    uint32_t flags = 0;
+};
+thread_local int deferDepth = 0;
+thread_local std::vector<HeldMessage> heldMessages;
 
 void WriteToStandardError(const std::string& text, const std::string& caption) {
     // One write per message so that lines from several threads do not interleave.
@@ -18,6 +27,10 @@ void WriteToStandardError(const std::string& text, const std::string& caption) {
 }  // namespace
 
 void ShowMessage(const std::string& text, const std::string& caption, uint32_t flags) {
+    if (deferDepth > 0) {
+        heldMessages.push_back({text, caption, flags});
+        return;
+    }
     MessageHandler handler;
     {
         std::lock_guard lock(handlerMutex);
@@ -36,6 +49,20 @@ MessageHandler SetMessageHandler(MessageHandler handler) {
     MessageHandler previous = std::move(installedHandler);
     installedHandler = std::move(handler);
     return previous;
+}
+
+DeferMessages::DeferMessages() {
+    ++deferDepth;
+}
+
+DeferMessages::~DeferMessages() {
+    if (--deferDepth > 0) {
+        return;
+    }
+    std::vector<HeldMessage> held = std::exchange(heldMessages, {});
+    for (const HeldMessage& message : held) {
+        ShowMessage(message.text, message.caption, message.flags);
+    }
 }
 
 MessageRecorder::MessageRecorder() {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
+
+#include "platform/ManualResetEvent.h"
 
 namespace platform {
 namespace {
@@ -30,6 +33,42 @@ TEST(ShowMessageTest, RecorderSeesMessagesFromOtherThreadsAndRestoresTheHandler)
     }
     ShowMessage("after", "", kMbOk);
     EXPECT_EQ(outerCalls, 1);
+    SetMessageHandler(before);
+}
+
+TEST(ShowMessageTest, DeferredMessagesAppearAfterTheLockIsReleasedInOrder) {
+    JobLockType jobLock;
+    std::vector<std::string> shown;
+    std::vector<bool> lockFreeWhenShown;
+    const MessageHandler before =
+        SetMessageHandler([&](const std::string& text, const std::string&, uint32_t) {
+            // Another thread (the UI painting) must be able to take the lock
+            // while the box is up.
+            bool free = false;
+            std::thread other([&] {
+                free = jobLock.try_lock();
+                if (free) {
+                    jobLock.unlock();
+                }
+            });
+            other.join();
+            shown.push_back(text);
+            lockFreeWhenShown.push_back(free);
+        });
+    {
+        DeferMessages outer;
+        std::lock_guard lock(jobLock);
+        ShowMessage("first", "", kMbOk);
+        {
+            DeferMessages inner;  // nested: still held until the outer ends
+            ShowMessage("second", "", kMbOk);
+        }
+        EXPECT_TRUE(shown.empty());
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(lockFreeWhenShown, (std::vector<bool>{true, true}));
+    ShowMessage("direct", "", kMbOk);
+    EXPECT_EQ(shown.size(), 3u);
     SetMessageHandler(before);
 }
 

@@ -32,6 +32,19 @@ void ShowMessage(const std::string& text, const std::string& caption, uint32_t f
 // one it replaces.
 MessageHandler SetMessageHandler(MessageHandler handler);
 
+// While one lives on a thread, ShowMessage calls made on that thread are held
+// back and shown, in order, when the outermost one ends. Declared before a
+// JobLock guard, it keeps message boxes (which may wait for the UI thread, or
+// run a nested event loop that paints under the same lock) out of the locked
+// region: the box appears right after the lock is released.
+class DeferMessages {
+public:
+    DeferMessages();
+    ~DeferMessages();
+    DeferMessages(const DeferMessages&) = delete;
+    DeferMessages& operator=(const DeferMessages&) = delete;
+};
+
 struct RecordedMessage {
     std::string text;
     std::string caption;
