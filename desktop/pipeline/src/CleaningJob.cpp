@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "pipeline/SoundFile.h"
+#include "platform/ShowMessage.h"
 
 namespace {
 
@@ -109,6 +110,8 @@ int ChannelPass::ProcessChunk(uint32_t count) {
     CSoundFile& file = *m_context.soundFile;
     int16_t* input = m_context.buffers->input.data();
     {
+        // A failed re-map of the working copy raises a box: never under the lock.
+        platform::DeferMessages deferMessages;
         std::lock_guard lock(m_context.sync->JobLock);
         if (uint64_t{m_position} + count > file.Frames()) {
             return 3;
@@ -171,6 +174,7 @@ void ChannelPass::WriteOutputs(uint32_t samples) {
     }
     const int16_t* output = m_context.buffers->output.data() + dropped;
     CSoundFile& file = *m_context.soundFile;
+    platform::DeferMessages deferMessages;  // before the lock: released after it
     std::lock_guard lock(m_context.sync->JobLock);
     if (file.IsMapped()) {
         for (uint32_t i = 0; i < count; ++i) {

@@ -62,9 +62,6 @@ int LoadingJob(LoadingContext& context) {
     }
 
     CreateStrips(*context.strips, file, *context.summary);
-    if (context.onStripsCreated) {
-        context.onStripsCreated();
-    }
     JobEndHandshake(*context.sync, *context.dialog, WM_LOADING_FINISHED, 1, 1);
     return 0;
 }

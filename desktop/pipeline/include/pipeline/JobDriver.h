@@ -1,10 +1,11 @@
 // Runs one job the way the progress dialog does, without any GUI: the job runs
 // on its own thread and posts to the driver's message queue; the driver pumps
-// that queue on the calling thread, answers the start and end handshakes,
-// keeps the progress bar's numbers, passes cancel requests on, and always
-// learns when the job thread has ended - also when the job ends without any
-// message (failure, cancellation) - so Run never waits for a message that will
-// not come.
+// that queue on the calling thread and feeds every message to a JobRunner, the
+// same protocol logic the progress dialog uses. The runner answers the start
+// and end handshakes, keeps the progress bar's numbers, passes cancel requests
+// on, and always learns when the job thread has ended - also when the job ends
+// without any message (failure, cancellation) - so Run never waits for a
+// message that will not come.
 //
 // Usage (the batch cleaner, tests):
 //   JobSync sync;
@@ -26,33 +27,8 @@
 #include <vector>
 
 #include "pipeline/JobProtocol.h"
+#include "pipeline/JobRunner.h"
 #include "platform/MessageTarget.h"
-
-enum class JobKind { Loading, Cleaning };
-
-enum class JobEnd {
-    Finished,   // the job's *_FINISHED message arrived (the dialog returns IDOK)
-    Error,      // WM_JOB_ERROR arrived; see errorKind (IDCANCEL)
-    Cancelled,  // a cancel was requested, whatever the job posted after it (IDCANCEL)
-    Failed,     // the thread ended with no end message and no cancel request (IDCANCEL)
-};
-
-inline constexpr int kDialogOk = 1;      // IDOK
-inline constexpr int kDialogCancel = 2;  // IDCANCEL
-
-struct JobOutcome {
-    JobEnd end = JobEnd::Failed;
-    int exitCode = 0;                         // the job function's return value
-    bool endMessageSeen = false;              // *_FINISHED or WM_JOB_ERROR arrived
-    uintptr_t errorKind = 0;                  // WM_JOB_ERROR wParam (a SoundFileResult)
-    intptr_t errorException = 0;              // WM_JOB_ERROR lParam
-    uint32_t barUpper = 0;                    // progress bar range 0..barUpper, as set on *_STARTED
-    uint32_t barPosition = 0;                 // where the bar ended
-    std::vector<platform::Message> progress;  // WM_*_PROGRESS, in arrival order
-    std::vector<platform::Message> messages;  // every message the job posted, in order
-
-    int DialogResult() const { return end == JobEnd::Finished ? kDialogOk : kDialogCancel; }
-};
 
 // One progress step as the bar shows it.
 struct JobProgress {

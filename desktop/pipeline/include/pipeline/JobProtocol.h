@@ -28,6 +28,9 @@ inline constexpr uint32_t WM_LOADING_STARTED = 1276;    // (1, 1)
 inline constexpr uint32_t WM_START_LOADING = 1277;      // runner to itself
 inline constexpr uint32_t WM_CLEANING_STARTED = 1278;   // (total steps, divisor)
 inline constexpr uint32_t WM_START_CLEANING = 1279;     // runner to itself
+// Not posted by jobs: the runner's job thread posts it after the job function
+// has returned, whatever the job posted before (JobRunner).
+inline constexpr uint32_t WM_JOB_THREAD_ENDED = 1280;  // (0, 0)
 
 // The synchronisation objects one runner and its jobs share. The program keeps
 // one for its whole life; tests and the batch cleaner make their own.

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,17 +18,18 @@ struct WaveformSummary;
 // Band top the waveform control gets after loading, in pixels.
 inline constexpr int32_t kLoadedCaretTopPx = 16;
 
+// Everything the job writes is staging that no other thread reads while the
+// job runs: the runner's owner moves the segmentation, summary and strips into
+// place once the job has finished (the window's thread never sees a half-built
+// summary, and no window is touched from the job thread).
 struct LoadingContext {
     platform::MessageTarget* dialog = nullptr;  // null: the job returns 1 at once
     JobSync* sync = nullptr;
     CSoundFile* soundFile = nullptr;
     std::string path;
-    std::unique_ptr<CSegmentation>* segmentation = nullptr;  // the document's record
-    WaveformSummary* summary = nullptr;                      // the waveform control's
-    WaveformStrips* strips = nullptr;                        // the waveform control's
-    // Called on the job thread once the strips exist: the waveform control
-    // recomputes its scroll state and sets its band top to kLoadedCaretTopPx.
-    std::function<void()> onStripsCreated;
+    std::unique_ptr<CSegmentation>* segmentation = nullptr;  // staging record
+    WaveformSummary* summary = nullptr;                      // staging summary
+    WaveformStrips* strips = nullptr;                        // staging strips
 };
 
 // The job thread's body. 0 loaded or cancelled (a cancelled load closes the
