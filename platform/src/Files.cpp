@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -88,6 +89,16 @@ uint64_t MemoryBudgetBytes() {
     }
     const uint64_t physicalBytes = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageBytes);
     return std::min(physicalBytes / 4, kMemoryBudgetCapBytes);
+}
+
+bool SameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    if (first.empty() || second.empty() || ::stat(first.c_str(), &a) != 0 ||
+        ::stat(second.c_str(), &b) != 0) {
+        return false;
+    }
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace platform

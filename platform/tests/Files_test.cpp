@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "testsupport/ScopedEnv.h"
@@ -33,6 +34,27 @@ TEST(FilesTest, TempFilesArePrivateUniqueAndNamedLikeWorkingCopies) {
         EXPECT_EQ(info.st_mode & 0777, 0600u);
         EXPECT_EQ(info.st_size, 0);
     }
+}
+
+TEST(FilesTest, SameFileSeesThroughLinksAndSpellings) {
+    TempFolder folder;
+    const std::string original = folder.Path() + "/talk.wav";
+    const std::string other = folder.Path() + "/other.wav";
+    std::FILE* file = std::fopen(original.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    file = std::fopen(other.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    std::filesystem::create_hard_link(original, folder.Path() + "/hard.wav");
+    std::filesystem::create_symlink(original, folder.Path() + "/soft.wav");
+
+    EXPECT_TRUE(SameFile(original, folder.Path() + "/hard.wav"));
+    EXPECT_TRUE(SameFile(original, folder.Path() + "/soft.wav"));
+    EXPECT_TRUE(SameFile(original, folder.Path() + "/./talk.wav"));
+    EXPECT_FALSE(SameFile(original, other));
+    EXPECT_FALSE(SameFile(original, folder.Path() + "/missing.wav"));
+    EXPECT_FALSE(SameFile("", ""));
 }
 
 TEST(FilesTest, TempFileInAMissingFolderIsEmptyName) {

@@ -22,6 +22,11 @@ std::string CreateTempFile();
 std::optional<uint64_t> FreeSpaceBytes(const std::string& path);
 void SetFreeSpaceOverride(std::optional<uint64_t> bytes);
 
+// True when both paths name one existing file: the same device and inode, so
+// hard links, symbolic links and differently spelled paths of one file match.
+// False when either does not exist.
+bool SameFile(const std::string& first, const std::string& second);
+
 // Largest decoded recording (bytes of 16-bit samples) held in memory.
 // $HUSHDESK_MEMORY_BUDGET (bytes, decimal) when set to a number, else a quarter
 // of physical memory, at most 2 GiB.
