@@ -13,13 +13,13 @@
 #include <thread>
 #include <vector>
 
-#include "OutputFile.h"
-#include "PendingFiles.h"
 #include "pipeline/CleaningJob.h"
 #include "pipeline/JobDriver.h"
 #include "pipeline/LoadingJob.h"
+#include "pipeline/PendingFiles.h"
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
+#include "pipeline/SoundFileWriter.h"
 #include "pipeline/WavSample.h"
 #include "pipeline/WaveformSummary.h"
 #include "resources/StringTable.h"
@@ -29,7 +29,6 @@ namespace {
 
 constexpr double kLoadingShare = 0.15;
 constexpr double kWritingShare = 0.05;
-constexpr uint32_t kWriteBlockFrames = 65536;
 constexpr auto kInterruptPoll = std::chrono::milliseconds(50);
 
 // Closes the recording and removes its working copy on every way out.
@@ -95,19 +94,28 @@ private:
         return Fail(ExitStatus::Interrupted, Text(res::IDS_CLI_INTERRUPTED));
     }
 
-    Failure CheckFiles() const {
+    Failure CheckFiles() {
         const char* input = m_request.input.c_str();
-        const int fd = open(input, O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: opening a FIFO must not wait for a writer.
+        const int fd = open(input, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             return Fail(ExitStatus::IoError,
                         res::Format(Text(res::IDS_CLI_CANNOT_READ), input, std::strerror(errno)));
         }
         struct stat in {};
-        fstat(fd, &in);
+        const int statError = fstat(fd, &in) == 0 ? 0 : errno;
         close(fd);
+        if (statError != 0) {
+            return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CANNOT_READ), input,
+                                                         std::strerror(statError)));
+        }
         if (S_ISDIR(in.st_mode)) {
             return Fail(ExitStatus::IoError,
                         res::Format(Text(res::IDS_CLI_CANNOT_READ), input, std::strerror(EISDIR)));
+        }
+        if (!S_ISREG(in.st_mode)) {
+            return Fail(ExitStatus::Refused,
+                        res::Format(Text(res::IDS_CLI_INPUT_NOT_REGULAR), input));
         }
         const char* output = m_request.output.c_str();
         struct stat out {};
@@ -119,12 +127,29 @@ private:
                 return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CANNOT_WRITE),
                                                              output, std::strerror(EISDIR)));
             }
-            if (!m_request.replaceOutput) {
+        }
+        // The temporary output is made now: a missing or read-only folder is
+        // reported before any cleaning.
+        return OutputFailure(m_writer.Prepare(m_request.replaceOutput), m_writer.Reason());
+    }
+
+    Failure OutputFailure(OutputResult result, const std::string& reason) const {
+        const char* output = m_request.output.c_str();
+        switch (result) {
+            case OutputResult::Ok:
+                return std::nullopt;
+            case OutputResult::Exists:
                 return Fail(ExitStatus::Usage,
                             res::Format(Text(res::IDS_CLI_OUTPUT_EXISTS), output));
-            }
+            case OutputResult::NotRegularFile:
+                return Fail(ExitStatus::Usage,
+                            res::Format(Text(res::IDS_CLI_OUTPUT_NOT_REGULAR), output));
+            case OutputResult::Cancelled:
+                return FailInterrupted();
+            case OutputResult::Failed:
+                break;
         }
-        return std::nullopt;
+        return WriteFailure(reason);
     }
 
     // Runs one job under the driver; a watcher passes an interruption on as
@@ -217,66 +242,12 @@ private:
     }
 
     Failure Write() {
-        OutputFile output(m_request.output);
-        const int fd = output.Create();
-        if (fd < 0) {
-            return WriteFailure(std::strerror(errno));
-        }
-        SF_INFO info{};
-        info.samplerate = static_cast<int>(m_sound.SampleRate());
-        info.channels = static_cast<int>(m_sound.Channels());
-        info.format = m_sound.Info()->format;  // the input's own container and encoding
-        SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-        if (file == nullptr) {
-            close(fd);
-            return WriteFailure(sf_strerror(nullptr));
-        }
-        const uint32_t frames = m_sound.Frames();
-        const uint32_t channels = m_sound.Channels();
-        std::vector<int16_t> block;
-        if (m_sound.IsMapped()) {
-            block.resize(size_t{kWriteBlockFrames} * channels);
-        }
+        SaveOptions options;
         const double base = 1.0 - kWritingShare;
-        std::string error;
-        for (uint32_t first = 0; first < frames && error.empty(); first += kWriteBlockFrames) {
-            if (Interrupted()) {
-                sf_close(file);
-                return FailInterrupted();
-            }
-            const uint32_t count = std::min(kWriteBlockFrames, frames - first);
-            const int16_t* source = nullptr;
-            if (m_sound.IsMapped()) {
-                if (!m_sound.ReadFrames(block.data(), first, count)) {
-                    error = std::strerror(EIO);
-                    break;
-                }
-                source = block.data();
-            } else {
-                source = m_sound.GetSampleBuffer() + size_t{first} * channels;
-            }
-            if (sf_writef_short(file, source, count) != static_cast<sf_count_t>(count)) {
-                error = sf_strerror(file);
-            }
-            Report(base + kWritingShare * double(first + count) / frames);
-        }
-        if (error.empty()) {
-            sf_write_sync(file);
-        }
-        if (sf_close(file) != 0 && error.empty()) {
-            error = std::strerror(EIO);
-        }
-        if (!error.empty()) {
-            return WriteFailure(error);
-        }
-        if (const int code = output.Commit(m_request.replaceOutput); code != 0) {
-            if (code == EEXIST) {
-                return Fail(ExitStatus::Usage, res::Format(Text(res::IDS_CLI_OUTPUT_EXISTS),
-                                                           m_request.output.c_str()));
-            }
-            return WriteFailure(std::strerror(code));
-        }
-        return std::nullopt;
+        options.onProgress = [&](double fraction) { Report(base + kWritingShare * fraction); };
+        options.cancelled = [this] { return Interrupted(); };
+        const SaveResult saved = WriteSoundFile(m_sound, m_writer, options);
+        return OutputFailure(saved.result, saved.reason);
     }
 
     const CleanRequest& m_request;
@@ -289,6 +260,7 @@ private:
     WaveformSummary m_summary;
     WaveformStrips m_strips;
     CleaningBuffers m_buffers;
+    SoundFileWriter m_writer{m_request.output};
 };
 
 }  // namespace

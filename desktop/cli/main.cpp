@@ -11,8 +11,8 @@
 
 #include "Batch.h"
 #include "CliOptions.h"
-#include "PendingFiles.h"
 #include "ProgressBoard.h"
+#include "pipeline/PendingFiles.h"
 #include "pipeline/SettingsStore.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"

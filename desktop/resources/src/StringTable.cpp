@@ -123,6 +123,23 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_NOT_A_FOLDER + 1, "%s: это не папка"},
     {IDS_CLI_DUPLICATE_OUTPUT, "%s: two inputs would be written to this same output"},
     {IDS_CLI_DUPLICATE_OUTPUT + 1, "%s: два входных файла дали бы один и тот же выходной"},
+    {IDS_CLI_OUTPUT_NOT_REGULAR, "%s: exists and is not a regular file; it is never replaced"},
+    {IDS_CLI_OUTPUT_NOT_REGULAR + 1,
+     "%s: существует и не является обычным файлом; он не заменяется"},
+    {IDS_CLI_INPUT_NOT_REGULAR, "%s: not a regular file; only recordings stored in files are read"},
+    {IDS_CLI_INPUT_NOT_REGULAR + 1,
+     "%s: не обычный файл; читаются только записи, хранящиеся в файлах"},
+    {IDS_CLI_TOO_LONG, "%s: too long: its cleaned 16-bit copy would not fit in a WAV file (4 GiB)"},
+    {IDS_CLI_TOO_LONG + 1,
+     "%s: слишком длинная запись: ее очищенная 16-битная копия не поместится в WAV-файл (4 ГиБ)"},
+    {IDS_CLI_INTERRUPTED_KEPT,
+     "interrupted; %d finished output(s) were kept, no partial output was left behind"},
+    {IDS_CLI_INTERRUPTED_KEPT + 1,
+     "прервано; готовые выходные файлы (%d) сохранены, незавершенные удалены"},
+    {IDS_CLI_TEMP_FOLDER, "%s: cannot use the temporary folder %s: %s"},
+    {IDS_CLI_TEMP_FOLDER + 1, "%s: временная папка %s недоступна: %s"},
+    {IDS_CLI_INPUT_CHANGED, "%s: the file changed while it was being read; nothing was written"},
+    {IDS_CLI_INPUT_CHANGED + 1, "%s: файл изменился во время чтения; ничего не записано"},
 };
 
 }  // namespace

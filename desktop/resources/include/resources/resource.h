@@ -34,5 +34,11 @@ inline constexpr uint32_t IDS_CLI_INTERRUPTED = 3022;
 inline constexpr uint32_t IDS_CLI_CLEANING_FAILED = 3024;
 inline constexpr uint32_t IDS_CLI_NOT_A_FOLDER = 3026;
 inline constexpr uint32_t IDS_CLI_DUPLICATE_OUTPUT = 3028;
+inline constexpr uint32_t IDS_CLI_OUTPUT_NOT_REGULAR = 3030;
+inline constexpr uint32_t IDS_CLI_INPUT_NOT_REGULAR = 3032;
+inline constexpr uint32_t IDS_CLI_TOO_LONG = 3034;
+inline constexpr uint32_t IDS_CLI_INTERRUPTED_KEPT = 3036;
+inline constexpr uint32_t IDS_CLI_TEMP_FOLDER = 3038;
+inline constexpr uint32_t IDS_CLI_INPUT_CHANGED = 3040;
 
 }  // namespace res

@@ -1,4 +1,4 @@
-#include "PendingFiles.h"
+#include "pipeline/PendingFiles.h"
 
 #include <unistd.h>
 

@@ -1,0 +1,64 @@
+// Writing a recording as a WAV file in the container, encoding, rate and
+// channel count of its source, through an OutputFile: the file appears
+// complete at its path or not at all. Used by the batch cleaner (block by
+// block while it cleans) and by the desktop program's "Save Cleaned As".
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "pipeline/OutputFile.h"
+
+class CSoundFile;
+
+class SoundFileWriter {
+public:
+    explicit SoundFileWriter(std::string path);
+    ~SoundFileWriter();  // an unfinished file is removed
+    SoundFileWriter(const SoundFileWriter&) = delete;
+    SoundFileWriter& operator=(const SoundFileWriter&) = delete;
+
+    // Checks the path and creates the temporary file, so that a missing or
+    // read-only folder is found before any work is done. On failure Reason()
+    // says why.
+    OutputResult Prepare(bool replace);
+    // Starts a file of `layout`'s format, rate and channels (after Prepare).
+    OutputResult Start(const SF_INFO& layout);
+    // Prepare and Start.
+    OutputResult Open(const SF_INFO& layout, bool replace);
+    // Appends `frames` interleaved 16-bit frames (libsndfile encodes them).
+    bool Write(const int16_t* samples, uint64_t frames);
+    // Completes the header, flushes to disk and moves the file into place.
+    OutputResult Finish();
+
+    // What went wrong, as a system or libsndfile message; empty otherwise.
+    const std::string& Reason() const { return m_reason; }
+
+private:
+    OutputResult Fail(OutputResult result, std::string reason);
+
+    OutputFile m_output;
+    SNDFILE* m_file = nullptr;
+    uint64_t m_channels = 1;
+    std::string m_reason;
+};
+
+struct SaveOptions {
+    bool replace = false;
+    std::function<void(double fraction)> onProgress;  // 0..1, on the calling thread
+    std::function<bool()> cancelled;                  // polled between blocks
+};
+
+struct SaveResult {
+    OutputResult result = OutputResult::Ok;
+    std::string reason;  // for Failed
+};
+
+// Writes every sample of an open recording, in memory or mapped mode, to
+// `path` in the source's own format.
+SaveResult SaveSoundFile(CSoundFile& sound, const std::string& path, const SaveOptions& options);
+// The same through a writer already prepared (options.replace is not used).
+SaveResult WriteSoundFile(CSoundFile& sound, SoundFileWriter& writer, const SaveOptions& options);

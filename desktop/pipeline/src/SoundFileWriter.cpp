@@ -1,0 +1,141 @@
+#include "pipeline/SoundFileWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "pipeline/SoundFile.h"
+
+namespace {
+
+constexpr uint32_t kSaveBlockFrames = 65536;
+
+}  // namespace
+
+SoundFileWriter::SoundFileWriter(std::string path) : m_output(std::move(path)) {}
+
+SoundFileWriter::~SoundFileWriter() {
+    if (m_file != nullptr) {
+        sf_close(m_file);
+    }
+}
+
+OutputResult SoundFileWriter::Fail(OutputResult result, std::string reason) {
+    m_reason = std::move(reason);
+    return result;
+}
+
+OutputResult SoundFileWriter::Prepare(bool replace) {
+    const OutputResult created = m_output.Create(replace);
+    if (created == OutputResult::Failed) {
+        return Fail(created, std::strerror(m_output.Error()));
+    }
+    return created;
+}
+
+OutputResult SoundFileWriter::Open(const SF_INFO& layout, bool replace) {
+    const OutputResult prepared = Prepare(replace);
+    return prepared == OutputResult::Ok ? Start(layout) : prepared;
+}
+
+OutputResult SoundFileWriter::Start(const SF_INFO& layout) {
+    if (m_output.Descriptor() < 0 || m_file != nullptr) {
+        return Fail(OutputResult::Failed, std::strerror(EBADF));
+    }
+    SF_INFO info{};
+    info.samplerate = layout.samplerate;
+    info.channels = layout.channels;
+    info.format = layout.format;
+    // The descriptor stays ours whatever happens: libsndfile closes a
+    // descriptor it was handed to own even when opening fails.
+    m_file = sf_open_fd(m_output.Descriptor(), SFM_WRITE, &info, SF_FALSE);
+    m_channels = static_cast<uint64_t>(std::max(layout.channels, 1));
+    if (m_file == nullptr) {
+        return Fail(OutputResult::Failed, sf_strerror(nullptr));
+    }
+    return OutputResult::Ok;
+}
+
+bool SoundFileWriter::Write(const int16_t* samples, uint64_t frames) {
+    if (m_file == nullptr) {
+        return false;
+    }
+    constexpr uint64_t kLargestCall = std::numeric_limits<int32_t>::max();
+    while (frames > 0) {
+        const uint64_t count = std::min(frames, kLargestCall);
+        if (sf_writef_short(m_file, samples, static_cast<sf_count_t>(count)) !=
+            static_cast<sf_count_t>(count)) {
+            m_reason = sf_strerror(m_file);
+            return false;
+        }
+        samples += count * m_channels;
+        frames -= count;
+    }
+    return true;
+}
+
+OutputResult SoundFileWriter::Finish() {
+    if (m_file == nullptr) {
+        return Fail(OutputResult::Failed, std::strerror(EBADF));
+    }
+    SNDFILE* file = m_file;
+    m_file = nullptr;
+    if (sf_close(file) != 0) {
+        return Fail(OutputResult::Failed, std::strerror(EIO));
+    }
+    const OutputResult committed = m_output.Commit();
+    if (committed == OutputResult::Failed) {
+        return Fail(committed, std::strerror(m_output.Error()));
+    }
+    return committed;
+}
+
+SaveResult SaveSoundFile(CSoundFile& sound, const std::string& path, const SaveOptions& options) {
+    SoundFileWriter writer(path);
+    if (const OutputResult prepared = writer.Prepare(options.replace);
+        prepared != OutputResult::Ok) {
+        return {prepared, writer.Reason()};
+    }
+    return WriteSoundFile(sound, writer, options);
+}
+
+SaveResult WriteSoundFile(CSoundFile& sound, SoundFileWriter& writer, const SaveOptions& options) {
+    const SF_INFO* source = sound.Info();
+    if (source == nullptr) {
+        return {OutputResult::Failed, std::strerror(EBADF)};
+    }
+    if (const OutputResult started = writer.Start(*source); started != OutputResult::Ok) {
+        return {started, writer.Reason()};
+    }
+    const uint32_t frames = sound.Frames();
+    const uint32_t channels = sound.Channels();
+    std::vector<int16_t> block;
+    if (sound.IsMapped()) {
+        block.resize(size_t{kSaveBlockFrames} * channels);
+    }
+    for (uint32_t first = 0; first < frames; first += std::min(kSaveBlockFrames, frames - first)) {
+        if (options.cancelled && options.cancelled()) {
+            return {OutputResult::Cancelled, {}};
+        }
+        const uint32_t count = std::min(kSaveBlockFrames, frames - first);
+        const int16_t* samples = nullptr;
+        if (sound.IsMapped()) {
+            if (!sound.ReadFrames(block.data(), first, count)) {
+                return {OutputResult::Failed, std::strerror(EIO)};
+            }
+            samples = block.data();
+        } else {
+            samples = sound.GetSampleBuffer() + uint64_t{first} * channels;
+        }
+        if (!writer.Write(samples, count)) {
+            return {OutputResult::Failed, writer.Reason()};
+        }
+        if (options.onProgress) {
+            options.onProgress(double(uint64_t{first} + count) / frames);
+        }
+    }
+    const OutputResult finished = writer.Finish();
+    return {finished, writer.Reason()};
+}
