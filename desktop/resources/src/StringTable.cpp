@@ -18,7 +18,88 @@ struct Entry {
 
 // Kept sorted by id.
 constexpr Entry kEntries[] = {
+    {IDS_OLE_INIT_FAILED,
+     "OLE initialization failed.  Make sure that the OLE libraries are the correct version."},
+    {IDS_TUNE_CAPTION, "Settings for Noise Cleaning subsystem"},
     {IDS_APP_TITLE, "Hushdesk"},
+    {IDS_TUNE_NOISE_CANCEL, "Noise Supression"},
+    {IDS_TUNE_WHITE_NOISE, "White Noise Cleaning"},
+    {IDS_TUNE_SPECTRUM, "Correction of Spectrum"},
+    {IDS_TUNE_TONE, "Tone Noise Cleaning"},
+    {IDS_TUNE_GAIN_MAX, "Gain Max (dB)"},
+    {IDS_TUNE_BUFF_SIZE, "Size of Buffer"},
+    {IDS_TUNE_AFTER_NC, "Action after Noise-Cleaning"},
+    {IDS_DISABLE_RECLEANING, "Disable Recleaning"},
+    {IDS_ENABLE_RECLEANING, "Enable Recleaning"},
+    {IDS_SAVE, "Save"},
+    {IDS_CANCEL, "Cancel"},
+    {IDS_DOCUMENT_TEMPLATE, "Hushdesk\n\nHushdesk\n\n\nQuellix.Document\nQuellix.Document"},
+    {IDS_MENU_FILE, "&File"},
+    {IDS_MENU_PLAY, "&Play"},
+    {IDS_MENU_NOISE_CLEAN, "&Noise-Clean"},
+    {IDS_MENU_VIEW, "&View"},
+    {IDS_MENU_HELP, "&Help"},
+    {IDS_MENU_OPEN, "&Open...\tCtrl+O"},
+    {IDS_MENU_CLOSE, "Clo&se\tCtrt+W"},
+    {IDS_MENU_EXIT, "Exi&t\tAlt+F4"},
+    {IDS_MENU_PLAY_ITEM, "P&lay"},
+    {IDS_MENU_PAUSE, "Pa&use"},
+    {IDS_STOP, "Stop"},
+    {IDS_PLAY_FROM_CURSOR, "Play from Cursor"},
+    {IDS_MENU_SETTINGS, "Noise Cleaning Se&ttings...\tCtrl+T"},
+    {IDS_MENU_PERFORM, "Perform Noise Cl&eaning\tCtrl+E"},
+    {IDS_MENU_TOOLBAR, "Toolbar"},
+    {IDS_MENU_STATUS_BAR, "Status Bar"},
+    {IDS_MENU_ZOOM_IN, "Scale+"},
+    {IDS_MENU_ZOOM_OUT, "Scale-"},
+    {IDS_MENU_LANGUAGE, "Language of Interface"},
+    {IDS_MENU_ABOUT, "&About Hushdesk..."},
+    {IDS_ASK_ENGLISH_RU,
+     "Выбранный язык (Английский) будет принят после перезагрузки программы. Применить "
+     "выбранный язык?"},
+    {IDS_ASK_ENGLISH_EN,
+     "The selected language (English) will be applied on application restart. Apply the "
+     "selected language?"},
+    {IDS_ASK_RUSSIAN_RU,
+     "Выбранный язык (Русский) будет принят после перезагрузки программы. Применить выбранный "
+     "язык?"},
+    {IDS_ASK_RUSSIAN_EN,
+     "The selected language (Russian) will be applied on application restart. Apply the "
+     "selected language?"},
+    {IDS_TIP_OPEN, "Open Sound File (*.wav)"},
+    {IDS_TIP_OPEN + 1, "Открыть звуковой файл (*.wav)"},
+    {IDS_TIP_PLAY, "Play"},
+    {IDS_TIP_PLAY + 1, "Воспроизведение"},
+    {IDS_TIP_PAUSE, "Pause"},
+    {IDS_TIP_PAUSE + 1, "Пауза"},
+    {IDS_TIP_PLAY_FROM_CURSOR_RU, "Воспр. от курсора"},
+    {IDS_TIP_STOP_RU, "Останов"},
+    {IDS_TIP_PERFORM, "Noise Cleaning in the current sound file"},
+    {IDS_TIP_PERFORM + 1, "Шумоочистка текущего звукового файла"},
+    {IDS_PANE_NOISE_CANCEL, "Noise Supression "},
+    {IDS_PANE_NOISE_CANCEL + 1, "Шумоочистка "},
+    {IDS_PANE_WHITE_NOISE, "White Noise "},
+    {IDS_PANE_WHITE_NOISE + 1, "Белый шум "},
+    {IDS_TIP_SETTINGS, "Tune settings for Noise Cleaning subsystem"},
+    {IDS_TIP_SETTINGS + 1, "Настройка режимов подсистемы шумоочистки"},
+    {IDS_TIP_ABOUT, "About the Hushdesk..."},
+    {IDS_TIP_ABOUT + 1, "О Программе..."},
+    {IDS_PANE_SPECTRUM, "Spectrum Correct"},
+    {IDS_PANE_SPECTRUM + 1, "Коррекция спектра "},
+    {IDS_PANE_TONE, "Tone Noise Clean "},
+    {IDS_PANE_TONE + 1, "Подавл. тональн. помех "},
+    {IDS_PANE_GAIN_MAX, "Gain Max (dB) "},
+    {IDS_PANE_GAIN_MAX + 1, "Подавл. шума дБ "},
+    {IDS_PANE_BUFF_SIZE, "Size of Buffer "},
+    {IDS_PANE_BUFF_SIZE + 1, "Объем буфера "},
+    {IDS_PANE_PASSES, "Noise-Clean Passed: "},
+    {IDS_PANE_PASSES + 1, "Проходов шумоочистки: "},
+    {IDS_PANE_RECLEANING_DISABLED_RU, "Повторная шумоочистка ЗАПР."},
+    {IDS_PANE_RECLEANING_ENABLED_RU, "Повторная шумоочистка РАЗР."},
+    {IDS_CAPTION_CLEANING, "Current File - Noise Cleaning"},
+    {IDS_CAPTION_CLEANING + 1, "Шумоочистка текущего файла"},
+    {IDS_CAPTION_LOADING, "New File Loading"},
+    {IDS_CAPTION_LOADING + 1, "Загрузка нового файла"},
     {IDS_ERR_OPEN_EN, "Error File Opening ("},
     {IDS_ERR_OPEN_RU, "Ошибка открытия файла ("},
     {IDS_ERR_FORMAT_EN,
@@ -140,6 +221,74 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_TEMP_FOLDER + 1, "%s: временная папка %s недоступна: %s"},
     {IDS_CLI_INPUT_CHANGED, "%s: the file changed while it was being read; nothing was written"},
     {IDS_CLI_INPUT_CHANGED + 1, "%s: файл изменился во время чтения; ничего не записано"},
+
+    // 4000..4019: document commands, progress dialog, saving.
+    // 4020..4039: waveform control and playback.
+
+    {IDS_ON, "ON."},
+    {IDS_ON + 1, "ВКЛ."},
+    {IDS_OFF, "OFF."},
+    {IDS_OFF + 1, "ОТКЛ."},
+    {IDS_FILE_INFO,
+     "File Name:     %s\r\nSampling Rate: %u \r\nDuration:      %s min\r\nChannels:      %u%s"},
+    {IDS_FILE_INFO + 1,
+     "Имя файла:             %s\r\nЧастота дискретизации: %u Гц\r\nДлительность:          %s "
+     "мин\r\nКоличество каналов:    %u%s"},
+    {IDS_CHANNELS_STEREO, " - STEREO"},
+    {IDS_CHANNELS_MONO, " - MONO"},
+    {IDS_OPEN_UNKNOWN_ERROR, "Неизвестная ошибка при открытии документа!"},
+    {IDS_PLAYBACK_CLOSE_ERROR, "Ошибка завершения воспроизведения"},
+    {IDS_SUMMARY_PROGRESS_FORMAT, "%% %u - %s"},
+    {IDS_SUMMARY_PROGRESS, "percent of ready. Preparing graphic of signal for wieving."},
+    {IDS_SUMMARY_PROGRESS + 1,
+     "процент готовности. Подготовка осциллограммы сигнала к отображению."},
+    // GTK file patterns are case-sensitive, hence both spellings of the extension.
+    {IDS_OPEN_FILTER, "Sound File(*.wav)|*.wav;*.WAV|All Files(*.*)|*"},
+    {IDS_ABOUT_MAKER, "Kestrova"},
+    {IDS_ABOUT_COPYRIGHT, "Copyright © Kestrova. All rights reserved."},
+
+    {IDS_RU_MENU_FILE, "&Файл"},
+    {IDS_RU_MENU_OPEN, "&Открыть...\tCtrl+O"},
+    {IDS_RU_MENU_CLOSE, "&Закрыть\tCtrl+W"},
+    {IDS_RU_MENU_EXIT, "Выхо&д\tAlt+F4"},
+    {IDS_RU_MENU_PLAY, "&Воспроизведение"},
+    {IDS_RU_MENU_PLAY_ITEM, "Воспро&изведение"},
+    {IDS_RU_MENU_PAUSE, "&Пауза"},
+    {IDS_RU_MENU_STOP, "Ос&танов"},
+    {IDS_RU_MENU_PLAY_FROM_CURSOR, "Воспр. от курсора"},
+    {IDS_RU_MENU_NOISE_CLEAN, "&Шумоочистка"},
+    {IDS_RU_MENU_SETTINGS, "&Настройки подсистемы шумоочистки...\tCtrl+T"},
+    {IDS_RU_MENU_PERFORM, "Шумоочистка &текущего файла\tCtrl+E"},
+    {IDS_RU_MENU_VIEW, "В&ид"},
+    {IDS_RU_MENU_TOOLBAR, "&Панель инструментов"},
+    {IDS_RU_MENU_STATUS_BAR, "&Строка состояния"},
+    {IDS_RU_MENU_LANGUAGE, "Язык Интерфейса "},
+    {IDS_MENU_LANGUAGE_ENGLISH, "Английский (English)"},
+    {IDS_MENU_LANGUAGE_RUSSIAN, "Русский (Russian)"},
+    {IDS_RU_MENU_ZOOM_IN, "Масштаб +"},
+    {IDS_RU_MENU_ZOOM_OUT, "Масштаб -"},
+    {IDS_RU_MENU_HELP, "&Помощь"},
+    {IDS_RU_MENU_ABOUT, "&О Программе..."},
+
+    {IDS_RU_TUNE_CAPTION, "Настройки подсистемы шумоочистки"},
+    {IDS_RU_TUNE_NOISE_CANCEL, "Подавление шума"},
+    {IDS_RU_TUNE_GAIN_MAX, "Уровень подавления шума дБ"},
+    {IDS_RU_TUNE_WHITE_NOISE, "Подавление белого шума"},
+    {IDS_RU_TUNE_SPECTRUM, "Коррекция спектра"},
+    {IDS_RU_TUNE_TONE, "Подавление тональных помех"},
+    {IDS_RU_TUNE_BUFF_SIZE, "Размер буфера шумоочистки (сэмплы)"},
+    {IDS_RU_TUNE_AFTER_NC, "После проведения шумоочистки "},
+    {IDS_RU_TUNE_DISABLE_RECLEANING, "Запретить повторную шумоочистку "},
+    {IDS_RU_TUNE_ENABLE_RECLEANING, "Разрешить повторную шумоочистку "},
+    {IDS_RU_SAVE, "Сохранить"},
+    {IDS_RU_CANCEL, "Отмена"},
+
+    {IDS_ABOUT_TITLE, "О Программе - About Hushdesk"},
+    {IDS_ABOUT_VERSION_RU, "Версия продукта: "},
+    {IDS_ABOUT_DATE_RU, "Дата генерации продукта: "},
+    {IDS_ABOUT_VERSION_EN, "Version of Product: "},
+    {IDS_ABOUT_DATE_EN, "Date of Product generation: "},
+    {IDS_ABOUT_OK, "OK"},
 };
 
 }  // namespace
@@ -152,6 +301,19 @@ const char* LoadText(uint32_t id) {
 
 const char* LoadPair(uint32_t englishId, bool english) {
     return LoadText(english ? englishId : englishId + 1);
+}
+
+const char* LoadPair(TextPair pair, bool english) {
+    return LoadText(english ? pair.english : pair.russian);
+}
+
+std::vector<uint32_t> AllTextIds() {
+    std::vector<uint32_t> ids;
+    ids.reserve(std::size(kEntries));
+    for (const Entry& entry : kEntries) {
+        ids.push_back(entry.id);
+    }
+    return ids;
 }
 
 const char* LoadingErrorText(int kind, bool english) {

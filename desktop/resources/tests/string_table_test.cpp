@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "resources/StringTable.h"
@@ -21,6 +22,57 @@ TEST(StringTable, EveryLanguagePairHasBothTexts) {
         EXPECT_GT(std::strlen(res::LoadPair(id, false)), 0u) << id;
     }
     EXPECT_STREQ(res::LoadText(9999), "");
+}
+
+TEST(StringTable, IdsAreSortedAndUniqueSoLookupsFindEveryText) {
+    const std::vector<uint32_t> ids = res::AllTextIds();
+    EXPECT_TRUE(std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end())
+        << "kEntries must stay sorted by id without duplicates";
+    for (uint32_t id : ids) {
+        EXPECT_GT(std::strlen(res::LoadText(id)), 0u) << id;
+    }
+}
+
+TEST(StringTable, DesktopPairsWhoseRussianTextIsNotAtTheNextId) {
+    // Tooltips and status-bar panes share English texts with the menu and the
+    // settings dialog, so their Russian texts sit elsewhere.
+    EXPECT_STREQ(res::LoadPair(res::kTextTipStop, true), "Stop");
+    EXPECT_STREQ(res::LoadPair(res::kTextTipStop, false), "Останов");
+    EXPECT_STREQ(res::LoadPair(res::kTextTipPlayFromCursor, false), "Воспр. от курсора");
+    EXPECT_STREQ(res::LoadPair(res::kTextPaneRecleaningDisabled, true), "Disable Recleaning");
+    EXPECT_STREQ(res::LoadPair(res::kTextPaneRecleaningDisabled, false),
+                 "Повторная шумоочистка ЗАПР.");
+    EXPECT_STREQ(res::LoadPair(res::kTextPaneRecleaningEnabled, false),
+                 "Повторная шумоочистка РАЗР.");
+    // The settings dialog's radio buttons use the same English texts with the
+    // dialog's own Russian wording.
+    EXPECT_STREQ(res::LoadPair(res::kTextTuneEnableRecleaning, false),
+                 "Разрешить повторную шумоочистку ");
+    EXPECT_STREQ(res::LoadPair(res::kTextCancel, false), "Отмена");
+    EXPECT_STREQ(res::LoadPair(res::kTextCancel, true), "Cancel");
+}
+
+TEST(StringTable, DesktopTextsKeepTheirStoredSpellingAndBlanks) {
+    EXPECT_STREQ(res::LoadText(res::IDS_MENU_CLOSE), "Clo&se\tCtrt+W");
+    EXPECT_STREQ(res::LoadPair(res::kTextPaneSpectrum, true), "Spectrum Correct");
+    EXPECT_STREQ(res::LoadPair(res::kTextPaneNoiseCancel, true), "Noise Supression ");
+    EXPECT_STREQ(res::LoadPair(res::kTextPaneTone, false), "Подавл. тональн. помех ");
+    EXPECT_STREQ(res::LoadText(res::IDS_OLE_INIT_FAILED),
+                 "OLE initialization failed.  Make sure that the OLE libraries are the correct "
+                 "version.");
+    EXPECT_STREQ(res::LoadText(res::IDS_RU_MENU_LANGUAGE), "Язык Интерфейса ");
+    EXPECT_STREQ(res::LoadText(res::IDS_RU_TUNE_AFTER_NC), "После проведения шумоочистки ");
+}
+
+TEST(StringTable, FileInformationFormatsTheDescribedLines) {
+    EXPECT_EQ(res::Format(res::LoadPair(res::kTextFileInfo, true), "/a/b.wav", 16000u, "0:09", 2u,
+                          res::LoadText(res::IDS_CHANNELS_STEREO)),
+              "File Name:     /a/b.wav\r\nSampling Rate: 16000 \r\nDuration:      0:09 "
+              "min\r\nChannels:      2 - STEREO");
+    EXPECT_EQ(res::Format(res::LoadPair(res::kTextFileInfo, false), "b.wav", 8000u, "1:00", 1u,
+                          res::LoadText(res::IDS_CHANNELS_MONO)),
+              "Имя файла:             b.wav\r\nЧастота дискретизации: 8000 "
+              "Гц\r\nДлительность:          1:00 мин\r\nКоличество каналов:    1 - MONO");
 }
 
 TEST(StringTable, LoadingErrorsKeepTheirExactTexts) {

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "resources/resource.h"
 
 namespace res {
 
@@ -13,6 +16,12 @@ const char* LoadText(uint32_t id);
 // The English text when `english`, else the Russian one, for a pair whose
 // Russian text is stored at englishId + 1.
 const char* LoadPair(uint32_t englishId, bool english);
+
+// The English or the Russian text of `pair`.
+const char* LoadPair(TextPair pair, bool english);
+
+// Every id the table holds, in table order (tests check it is sorted).
+std::vector<uint32_t> AllTextIds();
 
 // The text for a loading error kind (1 wrong format, 2 temporary file denied,
 // 3 no disk space, 10 open error); empty for any other kind.
