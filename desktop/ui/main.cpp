@@ -1,0 +1,4 @@
+// The desktop program hushdesk.
+#include "CQuellixApp.h"
+
+wxIMPLEMENT_APP(CQuellixApp);

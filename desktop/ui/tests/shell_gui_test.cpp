@@ -1,0 +1,207 @@
+// The program's shell under Xvfb: start-up in both languages, the language
+// commands, the settings dialog, the About box, window placement.
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/dialog.h>
+#include <wx/menu.h>
+#include <wx/radiobut.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+
+#include "CMainFrame.h"
+#include "CQuellixApp.h"
+#include "CQuellixDoc.h"
+#include "GuiTest.h"
+#include "WxIds.h"
+#include "pipeline/SettingsStore.h"
+#include "platform/Registry.h"
+#include "resources/resource.h"
+#include "testsupport/Files.h"
+
+namespace {
+
+using guitest::Pump;
+using platform::RegRoot;
+
+std::string MenuLabel(wxMenuBar& bar, uint32_t command) {
+    return bar.GetLabel(ui::WxId(command)).utf8_string();
+}
+
+bool IsChecked(wxMenuBar& bar, uint32_t command) {
+    return bar.IsChecked(ui::WxId(command));
+}
+
+void SendCommand(wxWindow& frame, uint32_t command) {
+    wxCommandEvent event(wxEVT_MENU, ui::WxId(command));
+    event.SetEventObject(&frame);
+    frame.GetEventHandler()->ProcessEvent(event);
+}
+
+class ShellTest : public guitest::GuiTest {};
+
+TEST_F(ShellTest, StartsInEnglishWhenNothingIsStored) {
+    CMainFrame& frame = StartProgram();
+    wxMenuBar& bar = *frame.GetMenuBar();
+    EXPECT_EQ(bar.GetMenuLabel(0).utf8_string(), "&File");
+    EXPECT_EQ(bar.GetMenuLabel(2).utf8_string(), "&Noise-Clean");
+    EXPECT_EQ(MenuLabel(bar, res::ID_FILE_OPEN), "&Open...\tCtrl+O");
+    // The stored caption's misspelt shortcut never reaches wx.
+    EXPECT_EQ(MenuLabel(bar, res::ID_FILE_CLOSE), "Clo&se\tCtrl+W");
+    EXPECT_EQ(MenuLabel(bar, res::ID_LANGUAGE_ENGLISH), "Английский (English)");
+    wxMenuItem* language = bar.GetMenu(3)->FindItemByPosition(2);
+    EXPECT_EQ(language->GetItemLabel().utf8_string(), "Language of Interface");
+    EXPECT_TRUE(IsChecked(bar, res::ID_LANGUAGE_ENGLISH));
+    EXPECT_FALSE(IsChecked(bar, res::ID_LANGUAGE_RUSSIAN));
+    EXPECT_EQ(frame.GetTitle().utf8_string(), "Hushdesk");
+    EXPECT_EQ(frame.GetStatusBar()->GetStatusText(0).utf8_string(), "Noise Supression  ON.");
+    EXPECT_EQ(frame.GetToolBar()->GetToolShortHelp(ui::WxId(res::ID_STOP)).utf8_string(), "Stop");
+    EXPECT_TRUE(guitest::SaveScreenshot(frame, "main-frame-english"));
+}
+
+TEST_F(ShellTest, StartsInRussianWhenStoredSo) {
+    ASSERT_TRUE(SaveLanguage(false));
+    CMainFrame& frame = StartProgram();
+    wxMenuBar& bar = *frame.GetMenuBar();
+    EXPECT_EQ(bar.GetMenuLabel(0).utf8_string(), "&Файл");
+    EXPECT_EQ(MenuLabel(bar, res::ID_NOISE_SETTINGS),
+              "&Настройки подсистемы шумоочистки...\tCtrl+T");
+    EXPECT_TRUE(IsChecked(bar, res::ID_LANGUAGE_RUSSIAN));
+    EXPECT_FALSE(IsChecked(bar, res::ID_LANGUAGE_ENGLISH));
+    EXPECT_EQ(frame.GetStatusBar()->GetStatusText(2).utf8_string(), "Коррекция спектра  ОТКЛ.");
+    EXPECT_EQ(frame.GetToolBar()->GetToolShortHelp(ui::WxId(res::ID_STOP)).utf8_string(),
+              "Останов");
+    EXPECT_TRUE(guitest::SaveScreenshot(frame, "main-frame-russian"));
+}
+
+TEST_F(ShellTest, LanguageChangeAsksAndAppliesToPanesButNotMenus) {
+    CMainFrame& frame = StartProgram();
+    CQuellixDoc& doc = frame.GetDocument();
+
+    // The language already stored: no question.
+    SendCommand(frame, res::ID_LANGUAGE_ENGLISH);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+
+    m_boxes.SetAnswer(wxID_CANCEL);
+    SendCommand(frame, res::ID_LANGUAGE_RUSSIAN);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].caption, "Hushdesk");
+    EXPECT_EQ(m_boxes.Boxes()[0].text,
+              "Выбранный язык (Русский) будет принят после перезагрузки программы. Применить "
+              "выбранный язык?\r\nThe selected language (Russian) will be applied on application "
+              "restart. Apply the selected language?");
+    EXPECT_EQ(doc.m_bEnglish, 1);
+    EXPECT_FALSE(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "EnglishGUI"));
+
+    m_boxes.SetAnswer(wxID_OK);
+    SendCommand(frame, res::ID_LANGUAGE_RUSSIAN);
+    EXPECT_EQ(doc.m_bEnglish, 0);
+    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "EnglishGUI"), 0u);
+    Pump();
+    wxMenuBar& bar = *frame.GetMenuBar();
+    EXPECT_EQ(bar.GetMenuLabel(0).utf8_string(), "&File");
+    EXPECT_TRUE(IsChecked(bar, res::ID_LANGUAGE_ENGLISH));
+    EXPECT_EQ(frame.GetStatusBar()->GetStatusText(7).utf8_string(), "Проходов шумоочистки:  0");
+    EXPECT_EQ(frame.GetToolBar()->GetToolShortHelp(ui::WxId(res::ID_FILE_OPEN)).utf8_string(),
+              "Открыть звуковой файл (*.wav)");
+}
+
+TEST_F(ShellTest, SettingsDialogShowsMapsAndSaves) {
+    platform::RegWriteDword(RegRoot::CurrentUser, kSettingsKeyPath, "GainMaxDB", 7);
+    platform::RegWriteDword(RegRoot::CurrentUser, kSettingsKeyPath, "BuffSize", 300);
+    CMainFrame& frame = StartProgram();
+
+    std::string gainShown, bufferShown;
+    guitest::WhenModalDialogOpens([&](wxDialog& dialog) {
+        auto* gain = wxStaticCast(dialog.FindWindow(res::IDC_GAIN_MAX), wxChoice);
+        auto* buffer = wxStaticCast(dialog.FindWindow(res::IDC_BUFF_SIZE), wxChoice);
+        gainShown = gain->GetStringSelection().utf8_string();
+        bufferShown = buffer->GetStringSelection().utf8_string();
+        EXPECT_EQ(dialog.GetTitle().utf8_string(), "Settings for Noise Cleaning subsystem");
+        EXPECT_TRUE(guitest::SaveScreenshot(dialog, "settings-dialog-english"));
+        gain->SetSelection(1);
+        wxStaticCast(dialog.FindWindow(res::IDC_TONE), wxCheckBox)->SetValue(true);
+        wxStaticCast(dialog.FindWindow(res::IDC_ENABLE_RECLEANING), wxRadioButton)->SetValue(true);
+        guitest::PressButton(dialog, wxID_OK);
+    });
+    SendCommand(frame, res::ID_NOISE_SETTINGS);
+
+    EXPECT_EQ(gainShown, "18");
+    EXPECT_EQ(bufferShown, "1024");
+    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "GainMaxDB"), 6u);
+    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "BuffSize"), 1024u);
+    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "Tone"), 1u);
+    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "AfterNC"), 1u);
+    Pump();
+    EXPECT_EQ(frame.GetStatusBar()->GetStatusText(4).utf8_string(), "Gain Max (dB)  6");
+    EXPECT_EQ(frame.GetStatusBar()->GetStatusText(6).utf8_string(), "Enable Recleaning");
+}
+
+TEST_F(ShellTest, SettingsDialogCancelLeavesTheStoreAsItWas) {
+    ASSERT_TRUE(SaveLanguage(false));
+    CMainFrame& frame = StartProgram();
+    const std::string before =
+        testsupport::ReadText(platform::RegistryFilePath(RegRoot::CurrentUser));
+
+    guitest::WhenModalDialogOpens([&](wxDialog& dialog) {
+        EXPECT_EQ(dialog.GetTitle().utf8_string(), "Настройки подсистемы шумоочистки");
+        EXPECT_TRUE(guitest::SaveScreenshot(dialog, "settings-dialog-russian"));
+        wxStaticCast(dialog.FindWindow(res::IDC_GAIN_MAX), wxChoice)->SetSelection(0);
+        wxStaticCast(dialog.FindWindow(res::IDC_NOISE_CANCEL), wxCheckBox)->SetValue(false);
+        guitest::PressButton(dialog, wxID_CANCEL);
+    });
+    SendCommand(frame, res::ID_NOISE_SETTINGS);
+
+    EXPECT_EQ(testsupport::ReadText(platform::RegistryFilePath(RegRoot::CurrentUser)), before);
+    EXPECT_EQ(frame.GetDocument().m_settings.gainMaxDb, 18u);
+    EXPECT_TRUE(frame.GetDocument().m_settings.noiseCancel);
+}
+
+TEST_F(ShellTest, AboutBoxShowsVersionInBothLanguages) {
+    CMainFrame& frame = StartProgram();
+    std::string versionRu, versionEn, title;
+    guitest::WhenModalDialogOpens([&](wxDialog& dialog) {
+        title = dialog.GetTitle().utf8_string();
+        versionRu = dialog.FindWindow(res::IDC_VERSION_RU)->GetLabel().utf8_string();
+        versionEn = dialog.FindWindow(res::IDC_VERSION_EN)->GetLabel().utf8_string();
+        EXPECT_FALSE(dialog.FindWindow(res::IDC_BUILD_DATE_EN)->GetLabel().empty());
+        EXPECT_TRUE(guitest::SaveScreenshot(dialog, "about-box"));
+        guitest::PressButton(dialog, wxID_OK);
+    });
+    SendCommand(frame, res::ID_APP_ABOUT);
+    EXPECT_EQ(title, "О Программе - About Hushdesk");
+    EXPECT_EQ(versionRu, "1.0.29.55");
+    EXPECT_EQ(versionEn, "1.0.29.55");
+}
+
+TEST_F(ShellTest, PlacementIsStoredOnCloseAndRestoredOnTheNextStart) {
+    CMainFrame& first = StartProgram();
+    const wxRect opened = first.GetRect();
+    EXPECT_EQ(opened, wxRect(10, 10, 690, 490));
+    first.SetSize(100, 50, 800, 600);
+    Pump();
+    StopProgram();
+    EXPECT_EQ(platform::RegReadString(RegRoot::CurrentUser,
+                                      "Software\\Kestrova\\Hushdesk\\Window size", "Rect"),
+              "0100 0050 0900 0650");
+    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser,
+                                     "Software\\Kestrova\\Hushdesk\\Window size", "max"),
+              0u);
+
+    CMainFrame& second = StartProgram();
+    EXPECT_EQ(second.GetRect(), wxRect(100, 50, 800, 600));
+}
+
+TEST_F(ShellTest, UnreadablePlacementFallsBackToTheDefault) {
+    platform::RegWriteString(RegRoot::CurrentUser, "Software\\Kestrova\\Hushdesk\\Window size",
+                             "Rect", "12");
+    CMainFrame& frame = StartProgram();
+    EXPECT_EQ(frame.GetRect(), wxRect(10, 10, 690, 490));
+}
+
+TEST_F(ShellTest, CommandLineFileBecomesTheDocumentTitle) {
+    CMainFrame& frame = StartProgram({"/recordings/interview.wav", "/ignored.wav"});
+    EXPECT_EQ(frame.GetDocument().m_strPath, "/recordings/interview.wav");
+    EXPECT_EQ(frame.GetTitle().utf8_string(), "interview.wav - Hushdesk");
+}
+
+}  // namespace
