@@ -34,6 +34,10 @@ CMainFrame::CMainFrame(CQuellixDoc& document)
     m_document.onTitleChanged = [this] { UpdateCaption(); };
 
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
+    GetStatusBar()->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        FitPaneWidths();
+    });
     Bind(wxEVT_MENU, &CMainFrame::OnViewToolbar, this, ui::WxId(res::ID_VIEW_TOOLBAR));
     Bind(wxEVT_MENU, &CMainFrame::OnViewStatusBar, this, ui::WxId(res::ID_VIEW_STATUS_BAR));
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewToolbar, this, ui::WxId(res::ID_VIEW_TOOLBAR));
@@ -65,18 +69,32 @@ void CMainFrame::CreateStatusPanes() {
     // either language fits.
     const auto samples = uimodel::WidestPaneTexts();
     const int padding = statusBar->GetTextExtent("MM").x;
-    int widths[res::kIndicatorCount];
     for (uint32_t i = 0; i < res::kIndicatorCount; ++i) {
-        widths[i] = uimodel::kPaneWidths[i];
+        m_paneWidths[i] = uimodel::kPaneWidths[i];
         for (const std::string& text : samples[i]) {
-            widths[i] = std::max(widths[i], statusBar->GetTextExtent(ui::Wx(text)).x + padding);
+            m_paneWidths[i] =
+                std::max(m_paneWidths[i], statusBar->GetTextExtent(ui::Wx(text)).x + padding);
         }
     }
-    // The pass count takes the rest of the bar, at least its own width.
-    widths[res::kIndicatorCount - 1] = -1;
-    statusBar->SetStatusWidths(static_cast<int>(res::kIndicatorCount), widths);
+    FitPaneWidths();
     // Every pane is an indicator: menu help texts would overwrite the first.
     SetStatusBarPane(-1);
+}
+
+// The pass count stretches over the rest of the bar, but never below its own
+// width: a stretching pane narrower than that would get a negative width.
+void CMainFrame::FitPaneWidths() {
+    wxStatusBar* statusBar = GetStatusBar();
+    int fixed = 0;
+    for (uint32_t i = 0; i + 1 < res::kIndicatorCount; ++i) {
+        fixed += m_paneWidths[i];
+    }
+    const int last = m_paneWidths[res::kIndicatorCount - 1];
+    const bool stretch = statusBar->GetClientSize().x - fixed > last;
+    int widths[res::kIndicatorCount];
+    std::copy(std::begin(m_paneWidths), std::end(m_paneWidths), widths);
+    widths[res::kIndicatorCount - 1] = stretch ? -1 : last;
+    statusBar->SetStatusWidths(static_cast<int>(res::kIndicatorCount), widths);
 }
 
 void CMainFrame::InitialUpdate() {

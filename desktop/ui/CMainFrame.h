@@ -18,6 +18,7 @@
 #include <string>
 
 #include "CPersistentFrame.h"
+#include "resources/resource.h"
 #include "uimodel/PaneTexts.h"
 
 class CQuellixDoc;
@@ -49,6 +50,7 @@ private:
     void CreateToolbar();
     void CreateStatusPanes();
     void ApplyLanguageAtStart();
+    void FitPaneWidths();
     void UpdatePanes();
     void UpdateTooltips();
 
@@ -66,4 +68,5 @@ private:
     bool m_bMenuEnglish = true;   // the language the menus were labelled in
     int m_nTooltipsEnglish = -1;  // language of the tooltips set; -1 none yet
     uimodel::PaneTextArray m_paneTexts;
+    int m_paneWidths[res::kIndicatorCount] = {};
 };

@@ -7,20 +7,28 @@
 #include <wx/radiobut.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/uiaction.h>
+
+#include <atomic>
+#include <thread>
 
 #include "CMainFrame.h"
 #include "CQuellixApp.h"
 #include "CQuellixDoc.h"
+#include "CQuellixView.h"
 #include "GuiTest.h"
 #include "WxIds.h"
 #include "pipeline/SettingsStore.h"
 #include "platform/Registry.h"
+#include "platform/ShowMessage.h"
 #include "resources/resource.h"
 #include "testsupport/Files.h"
+#include "uimodel/WindowPlacement.h"
 
 namespace {
 
 using guitest::Pump;
+using namespace std::chrono_literals;
 using platform::RegRoot;
 
 std::string MenuLabel(wxMenuBar& bar, uint32_t command) {
@@ -180,20 +188,16 @@ TEST_F(ShellTest, PlacementIsStoredOnCloseAndRestoredOnTheNextStart) {
     first.SetSize(100, 50, 800, 600);
     Pump();
     StopProgram();
-    EXPECT_EQ(platform::RegReadString(RegRoot::CurrentUser,
-                                      "Software\\Kestrova\\Hushdesk\\Window size", "Rect"),
+    EXPECT_EQ(platform::RegReadString(RegRoot::CurrentUser, uimodel::kPlacementKey, "Rect"),
               "0100 0050 0900 0650");
-    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser,
-                                     "Software\\Kestrova\\Hushdesk\\Window size", "max"),
-              0u);
+    EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, uimodel::kPlacementKey, "max"), 0u);
 
     CMainFrame& second = StartProgram();
     EXPECT_EQ(second.GetRect(), wxRect(100, 50, 800, 600));
 }
 
 TEST_F(ShellTest, UnreadablePlacementFallsBackToTheDefault) {
-    platform::RegWriteString(RegRoot::CurrentUser, "Software\\Kestrova\\Hushdesk\\Window size",
-                             "Rect", "12");
+    platform::RegWriteString(RegRoot::CurrentUser, uimodel::kPlacementKey, "Rect", "12");
     CMainFrame& frame = StartProgram();
     EXPECT_EQ(frame.GetRect(), wxRect(10, 10, 690, 490));
 }
@@ -202,6 +206,116 @@ TEST_F(ShellTest, CommandLineFileBecomesTheDocumentTitle) {
     CMainFrame& frame = StartProgram({"/recordings/interview.wav", "/ignored.wav"});
     EXPECT_EQ(frame.GetDocument().m_strPath, "/recordings/interview.wav");
     EXPECT_EQ(frame.GetTitle().utf8_string(), "interview.wav - Hushdesk");
+}
+
+TEST_F(ShellTest, SettingsReevaluateRecleaningOnlyAfterAPass) {
+    CMainFrame& frame = StartProgram();
+    CQuellixDoc& doc = frame.GetDocument();
+    auto saveWithRecleaning = [&](bool enable) {
+        guitest::WhenModalDialogOpens([enable](wxDialog& dialog) {
+            const uint32_t id = enable ? res::IDC_ENABLE_RECLEANING : res::IDC_DISABLE_RECLEANING;
+            wxStaticCast(dialog.FindWindow(id), wxRadioButton)->SetValue(true);
+            guitest::PressButton(dialog, wxID_OK);
+        });
+        SendCommand(frame, res::ID_NOISE_SETTINGS);
+    };
+    doc.m_bCleanAllowed = true;
+    saveWithRecleaning(false);
+    EXPECT_TRUE(doc.m_bCleanAllowed) << "no pass yet: the opened recording may still be cleaned";
+
+    doc.m_nCleanPasses = 1;
+    saveWithRecleaning(false);
+    EXPECT_FALSE(doc.m_bCleanAllowed);
+    saveWithRecleaning(true);
+    EXPECT_TRUE(doc.m_bCleanAllowed);
+    EXPECT_FALSE(doc.m_bModalOpen);
+}
+
+TEST_F(ShellTest, CommandsFromTheToolbarReachViewDocumentAndApplication) {
+    CMainFrame& frame = StartProgram();
+    int viewCalls = 0;
+    int documentCalls = 0;
+    frame.GetView()->Bind(
+        wxEVT_MENU, [&](wxCommandEvent&) { ++viewCalls; }, ui::WxId(res::ID_PLAY));
+    frame.GetDocument().Bind(
+        wxEVT_MENU, [&](wxCommandEvent&) { ++documentCalls; }, ui::WxId(res::ID_FILE_OPEN));
+    wxToolBar& toolbar = *frame.GetToolBar();
+    auto click = [&](uint32_t command) {
+        wxCommandEvent event(wxEVT_TOOL, ui::WxId(command));
+        event.SetEventObject(&toolbar);
+        toolbar.GetEventHandler()->ProcessEvent(event);
+    };
+    click(res::ID_PLAY);
+    click(res::ID_FILE_OPEN);
+    EXPECT_EQ(viewCalls, 1);
+    EXPECT_EQ(documentCalls, 1);
+
+    bool aboutShown = false;
+    guitest::WhenModalDialogOpens([&](wxDialog& dialog) {
+        aboutShown = dialog.GetId() == static_cast<int>(res::IDD_ABOUTBOX);
+        guitest::PressButton(dialog, wxID_OK);
+    });
+    click(res::ID_APP_ABOUT);
+    EXPECT_TRUE(aboutShown);
+}
+
+TEST_F(ShellTest, ToolbarAndStatusBarToggleAndStayToggled) {
+    CMainFrame& frame = StartProgram();
+    SendCommand(frame, res::ID_VIEW_TOOLBAR);
+    SendCommand(frame, res::ID_VIEW_STATUS_BAR);
+    Pump();
+    EXPECT_FALSE(frame.GetToolBar()->IsShown());
+    EXPECT_FALSE(frame.GetStatusBar()->IsShown());
+    StopProgram();
+
+    CMainFrame& next = StartProgram();
+    EXPECT_FALSE(next.GetToolBar()->IsShown());
+    EXPECT_FALSE(next.GetStatusBar()->IsShown());
+    SendCommand(next, res::ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(next.GetToolBar()->IsShown());
+}
+
+TEST_F(ShellTest, ExitClosesTheFrameAndStoresItsPlacement) {
+    CMainFrame& frame = StartProgram();
+    SendCommand(frame, res::ID_APP_EXIT);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return App().GetMainFrame() == nullptr; }));
+    EXPECT_EQ(platform::RegReadString(RegRoot::CurrentUser, uimodel::kPlacementKey, "Rect"),
+              "0010 0010 0700 0500");
+}
+
+TEST_F(ShellTest, MessagesFromAWorkerThreadAreQueuedWithoutWaiting) {
+    StartProgram();
+    std::atomic<bool> returned = false;
+    std::thread worker([&] {
+        platform::ShowMessage("SMCore::ReMapFile - MapViewOfFile error!", "Error",
+                              platform::kMbIconError);
+        returned = true;
+    });
+    worker.join();  // would hang if the box waited for the UI thread
+    EXPECT_TRUE(returned);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << "shown on the UI thread, not the worker's";
+    ASSERT_TRUE(guitest::PumpUntil([&] { return !m_boxes.Boxes().empty(); }));
+    EXPECT_EQ(m_boxes.Boxes()[0].text, "SMCore::ReMapFile - MapViewOfFile error!");
+    EXPECT_EQ(m_boxes.Boxes()[0].caption, "Error");
+    EXPECT_EQ(m_boxes.Boxes()[0].style, wxOK | wxICON_ERROR);
+}
+
+TEST_F(ShellTest, KeysComeFromTheTableNotFromCaptionText) {
+    CMainFrame& frame = StartProgram();
+    int closes = 0;
+    frame.GetDocument().Bind(
+        wxEVT_MENU, [&](wxCommandEvent&) { ++closes; }, ui::WxId(res::ID_FILE_CLOSE));
+    wxUIActionSimulator keys;
+    // Keys reach the frame under Xvfb only while the pointer is over it.
+    keys.MouseMove(frame.GetScreenRect().GetPosition() + wxPoint(300, 200));
+    frame.Raise();
+    frame.SetFocus();
+    Pump(200ms);
+    keys.Char('w');
+    Pump(200ms);
+    EXPECT_EQ(closes, 0) << "the bare W key must not close the recording";
+    keys.Char('w', wxMOD_CONTROL);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return closes == 1; }, 2000ms));
 }
 
 }  // namespace
