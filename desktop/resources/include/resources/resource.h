@@ -7,7 +7,7 @@
 // String id ranges:
 //   100..220     texts of the desktop program (English/Russian pairs; a pair's
 //                Russian text is not always at English id + 1, see TextPair)
-//   3000..3029   hushdesk-clean (Russian at English id + 1)
+//   3000..3999   hushdesk-clean (Russian at English id + 1)
 //   4000..4019   document commands, progress dialog, saving (Russian at id + 1)
 //   4020..4039   waveform control and playback (Russian at id + 1)
 //   4040..4099   desktop texts that have no number of their own elsewhere
