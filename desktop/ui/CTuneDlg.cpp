@@ -107,6 +107,9 @@ void CTuneDlg::CreateControls(bool english) {
     buttons->Add(new wxButton(this, wxID_CANCEL, ui::Text(res::kTextCancel, english)));
     top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 2 * gap);
 
+    // About the width of the original dialog, so the short English labels do
+    // not leave a narrow column; longer Russian labels widen it further.
+    top->SetMinSize(wxSize(wxDLG_UNIT(this, wxSize(210, 0)).x, 0));
     SetSizerAndFit(top);
     CentreOnParent();
 }
