@@ -8,6 +8,7 @@ namespace {
 
 std::mutex handlerMutex;
 MessageHandler installedHandler;
+QuestionHandler installedQuestionHandler;
 
 struct HeldMessage {
     std::string text;
@@ -65,16 +66,53 @@ DeferMessages::~DeferMessages() {
     }
 }
 
+int AskQuestion(const std::string& text, const std::string& caption, uint32_t flags) {
+    QuestionHandler handler;
+    {
+        std::lock_guard lock(handlerMutex);
+        handler = installedQuestionHandler;
+    }
+    if (handler) {
+        return handler(text, caption, flags);
+    }
+    WriteToStandardError(text + " [answered No]", caption);
+    return kIdNo;
+}
+
+QuestionHandler SetQuestionHandler(QuestionHandler handler) {
+    std::lock_guard lock(handlerMutex);
+    QuestionHandler previous = std::move(installedQuestionHandler);
+    installedQuestionHandler = std::move(handler);
+    return previous;
+}
+
 MessageRecorder::MessageRecorder() {
     m_previous = SetMessageHandler(
         [this](const std::string& text, const std::string& caption, uint32_t flags) {
             std::lock_guard lock(m_mutex);
             m_messages.push_back({text, caption, flags});
         });
+    m_previousQuestion = SetQuestionHandler(
+        [this](const std::string& text, const std::string& caption, uint32_t flags) {
+            std::lock_guard lock(m_mutex);
+            m_messages.push_back({text, caption, flags});
+            if (m_answers.empty()) {
+                return kIdNo;
+            }
+            const int answer = m_answers.front();
+            m_answers.pop_front();
+            return answer;
+        });
 }
 
 MessageRecorder::~MessageRecorder() {
+    SetQuestionHandler(std::move(m_previousQuestion));
     SetMessageHandler(std::move(m_previous));
+}
+
+void MessageRecorder::QueueAnswer(int answer) {
+    std::lock_guard lock(m_mutex);
+    m_answers.push_back(answer);
 }
 
 std::vector<RecordedMessage> MessageRecorder::Messages() const {

@@ -36,6 +36,7 @@ TEST(ShowMessageTest, RecorderSeesMessagesFromOtherThreadsAndRestoresTheHandler)
     SetMessageHandler(before);
 }
 
+<<<<<<< HEAD
 TEST(ShowMessageTest, DeferredMessagesAppearAfterTheLockIsReleasedInOrder) {
     JobLockType jobLock;
     std::vector<std::string> shown;
@@ -70,6 +71,24 @@ TEST(ShowMessageTest, DeferredMessagesAppearAfterTheLockIsReleasedInOrder) {
     ShowMessage("direct", "", kMbOk);
     EXPECT_EQ(shown.size(), 3u);
     SetMessageHandler(before);
+=======
+TEST(ShowMessageTest, QuestionsAreAnsweredByTheHandlerOrElseWithNo) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(AskQuestion("Remove it?", "", kMbYesNo | kMbIconQuestion), kIdNo);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Remove it? [answered No]\n");
+
+    MessageRecorder recorder;
+    recorder.QueueAnswer(kIdYes);
+    EXPECT_EQ(AskQuestion("first", "", kMbYesNo), kIdYes);
+    EXPECT_EQ(AskQuestion("second", "", kMbYesNo), kIdNo);
+    ShowMessage("plain", "Setup", kMbIconError);
+    const auto messages = recorder.Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].text, "first");
+    EXPECT_EQ(messages[0].flags, 0x4u);
+    EXPECT_EQ(messages[1].text, "second");
+    EXPECT_EQ(messages[2].caption, "Setup");
+>>>>>>> 942ed31 (Platform: programs started from command lines (split without a shell, waited for or detached), opening files and addresses, the UI language as a Windows id, Yes/No questions)
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -21,6 +22,12 @@ constexpr uint32_t kMbIconError = 0x10;
 constexpr uint32_t kMbIconWarning = 0x30;
 constexpr uint32_t kMbIconInformation = 0x40;
 constexpr uint32_t kMbSystemModal = 0x1000;
+constexpr uint32_t kMbYesNo = 0x4;
+constexpr uint32_t kMbIconQuestion = 0x20;
+
+// Answers, the Windows button ids.
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
 
 using MessageHandler =
     std::function<void(const std::string& text, const std::string& caption, uint32_t flags)>;
@@ -45,15 +52,26 @@ public:
     DeferMessages& operator=(const DeferMessages&) = delete;
 };
 
+using QuestionHandler =
+    std::function<int(const std::string& text, const std::string& caption, uint32_t flags)>;
+
+// Asks the user a Yes/No question and returns kIdYes or kIdNo. With no handler
+// installed the question goes to standard error and the answer is No, so that
+// nothing the question guards runs unasked.
+int AskQuestion(const std::string& text, const std::string& caption, uint32_t flags);
+
+QuestionHandler SetQuestionHandler(QuestionHandler handler);
+
 struct RecordedMessage {
     std::string text;
     std::string caption;
     uint32_t flags = 0;
 };
 
-// Records every message shown while it lives (from any thread) instead of
-// showing it; restores the previous handler when destroyed. For tests: it must
-// outlive every thread that may still show a message.
+// Records every message shown and every question asked while it lives (from
+// any thread) instead of showing it; questions are answered from the queued
+// answers, then with No. Restores the previous handlers when destroyed. For
+// tests: it must outlive every thread that may still show a message.
 class MessageRecorder {
 public:
     MessageRecorder();
@@ -62,11 +80,15 @@ public:
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     std::vector<RecordedMessage> Messages() const;
+    // The answer to the next question not yet asked.
+    void QueueAnswer(int answer);
 
 private:
     mutable std::mutex m_mutex;
     std::vector<RecordedMessage> m_messages;
+    std::deque<int> m_answers;
     MessageHandler m_previous;
+    QuestionHandler m_previousQuestion;
 };
 
 }  // namespace platform

@@ -1,0 +1,50 @@
+// Starting programs from command lines.
+//
+// Stands in for process creation. A command line is split into words with the
+// POSIX shell's quoting rules (GLib's g_shell_parse_argv) but no shell ever
+// runs, so "$", "`" and ";" are plain text. The program word is resolved
+// against this process's current directory, not the child's working directory,
+// because that is where a relative program path on the medium is meant to be
+// found (and where the file probes look for it).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A started child that has not been waited for yet.
+struct ChildProcess {
+    int pid = -1;
+};
+
+// Splits `commandLine` into words; nullopt for an empty or blank line and for
+// an unterminated quote. `error` (when given) receives the reason.
+std::optional<std::vector<std::string>> SplitCommandLine(const std::string& commandLine,
+                                                         std::string* error = nullptr);
+
+// Where the program word will be looked for: an absolute path as given; a
+// relative path with a '/' below the current directory; a bare name in the
+// current directory when a file of that name is there, else unchanged (it is
+// then searched for on PATH).
+std::string ResolveProgram(const std::string& program);
+
+// Starts argv in `workingDirectory` (empty: the current one), with this
+// process's environment and standard streams and no other open descriptors.
+// argv[0] is resolved with ResolveProgram. nullopt (and `error`) when it cannot
+// start: no such program, not executable, no such working directory.
+std::optional<ChildProcess> StartProcess(const std::vector<std::string>& argv,
+                                         const std::string& workingDirectory,
+                                         std::string* error = nullptr);
+
+// Waits, without a time-out, until the child has ended and reaps it. Returns
+// its wait status (as waitpid gives it), or -1 when it could not be waited for.
+int WaitForExit(ChildProcess child);
+
+// Starts argv like StartProcess but never waits: the child is reaped by an
+// intermediate process, so no zombie is left behind. False when it cannot start.
+bool StartDetached(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                   std::string* error = nullptr);
+
+}  // namespace platform

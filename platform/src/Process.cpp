@@ -1,0 +1,125 @@
+#include "platform/Process.h"
+
+#include <glib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+namespace platform {
+namespace {
+
+std::string CurrentDirectory() {
+    std::error_code ignored;
+    return std::filesystem::current_path(ignored).string();
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// A NULL-terminated argv that g_spawn can take; the strings stay owned by `words`.
+std::vector<char*> CArgv(std::vector<std::string>& words) {
+    std::vector<char*> pointers;
+    pointers.reserve(words.size() + 1);
+    for (std::string& word : words) {
+        pointers.push_back(word.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+bool Spawn(const std::vector<std::string>& argv, const std::string& workingDirectory,
+           GSpawnFlags flags, GPid* pid, std::string* error) {
+    if (argv.empty() || argv[0].empty()) {
+        if (error != nullptr) {
+            *error = "no program";
+        }
+        return false;
+    }
+    std::vector<std::string> words = argv;
+    words[0] = ResolveProgram(argv[0]);
+    if (words[0].find('/') == std::string::npos) {
+        // Only a bare name not found in the current directory is searched for.
+        flags = static_cast<GSpawnFlags>(flags | G_SPAWN_SEARCH_PATH);
+    }
+    std::vector<char*> cArgv = CArgv(words);
+    GError* spawnError = nullptr;
+    // Descriptors above 2 are closed in the child: GLib does that unless asked
+    // to leave them open, which is the "no inherited handles" the installers expect.
+    const gboolean started =
+        g_spawn_async(workingDirectory.empty() ? nullptr : workingDirectory.c_str(), cArgv.data(),
+                      nullptr, static_cast<GSpawnFlags>(flags | G_SPAWN_CHILD_INHERITS_STDIN),
+                      nullptr, nullptr, pid, &spawnError);
+    if (!started) {
+        if (error != nullptr) {
+            *error = spawnError != nullptr ? spawnError->message : "cannot start";
+        }
+        g_clear_error(&spawnError);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> SplitCommandLine(const std::string& commandLine,
+                                                         std::string* error) {
+    gint argc = 0;
+    gchar** argv = nullptr;
+    GError* parseError = nullptr;
+    if (!g_shell_parse_argv(commandLine.c_str(), &argc, &argv, &parseError)) {
+        if (error != nullptr) {
+            *error = parseError != nullptr ? parseError->message : "cannot split";
+        }
+        g_clear_error(&parseError);
+        return std::nullopt;
+    }
+    std::vector<std::string> words(argv, argv + argc);
+    g_strfreev(argv);
+    return words;
+}
+
+std::string ResolveProgram(const std::string& program) {
+    if (program.empty() || program.front() == '/') {
+        return program;
+    }
+    const std::string inCurrent = CurrentDirectory() + "/" + program;
+    if (program.find('/') != std::string::npos || IsRegularFile(inCurrent)) {
+        return inCurrent;
+    }
+    return program;
+}
+
+std::optional<ChildProcess> StartProcess(const std::vector<std::string>& argv,
+                                         const std::string& workingDirectory, std::string* error) {
+    GPid pid = 0;
+    if (!Spawn(argv, workingDirectory, G_SPAWN_DO_NOT_REAP_CHILD, &pid, error)) {
+        return std::nullopt;
+    }
+    return ChildProcess{pid};
+}
+
+int WaitForExit(ChildProcess child) {
+    if (child.pid <= 0) {
+        return -1;
+    }
+    int status = 0;
+    while (waitpid(child.pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+    return status;
+}
+
+bool StartDetached(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                   std::string* error) {
+    // Without DO_NOT_REAP_CHILD GLib forks twice and reaps the intermediate child.
+    return Spawn(argv, workingDirectory, G_SPAWN_DEFAULT, nullptr, error);
+}
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+#include "platform/Shell.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "testsupport/Files.h"
+#include "testsupport/ScopedEnv.h"
+#include "testsupport/TempFolder.h"
+
+namespace platform {
+namespace {
+
+using testsupport::ReadText;
+using testsupport::ScopedEnv;
+using testsupport::TempFolder;
+using testsupport::WriteText;
+
+void WriteScript(const std::string& path, const std::string& body) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    ASSERT_TRUE(WriteText(path, "#!/bin/sh\n" + body));
+    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
+}
+
+// What a detached program wrote, waiting up to 5 s for it.
+std::string AwaitMarker(const std::string& path) {
+    for (int i = 0; i < 500; ++i) {
+        const std::string text = ReadText(path);
+        if (!text.empty() && text.back() == '\n') {
+            return text;
+        }
+        usleep(10000);
+    }
+    return ReadText(path);
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A stand-in for the desktop's opener, first on PATH.
+        WriteScript(m_folder.File("fake-bin/xdg-open"),
+                    "printf '%s|' \"$@\" > \"$OPENED\"; echo >> \"$OPENED\"\n");
+        m_path.emplace("PATH", m_folder.File("fake-bin") + ":" + std::getenv("PATH"));
+        m_opened.emplace("OPENED", m_folder.File("opened"));
+        std::filesystem::create_directories(m_folder.File("medium/docs"));
+        std::filesystem::current_path(m_folder.File("medium"));
+    }
+
+    TempFolder m_folder;
+    std::optional<ScopedEnv> m_path;
+    std::optional<ScopedEnv> m_opened;
+};
+
+TEST_F(ShellTest, DocumentsOpenWithTheDesktopOpenerByAbsolutePath) {
+    WriteText(m_folder.File("medium/docs/README.html"), "<p>notes</p>");
+    EXPECT_TRUE(ShellOpen("docs\\README.html", "--ignored"));
+    EXPECT_EQ(AwaitMarker(m_folder.File("opened")),
+              m_folder.File("medium/docs/README.html") + "|\n");
+}
+
+TEST_F(ShellTest, AddressesGoToTheOpenerAsTheyAre) {
+    EXPECT_TRUE(IsAddress("https://example.org/a b"));
+    EXPECT_TRUE(IsAddress("mailto:support@example.org"));
+    EXPECT_FALSE(IsAddress("docs/guide.pdf"));
+    EXPECT_FALSE(IsAddress("C:\\docs\\guide.pdf"));
+    EXPECT_TRUE(ShellOpen("https://example.org/?q=1", ""));
+    EXPECT_EQ(AwaitMarker(m_folder.File("opened")), "https://example.org/?q=1|\n");
+}
+
+TEST_F(ShellTest, ProgramsRunDirectlyWithTheirParameters) {
+    WriteScript(m_folder.File("medium/tool.sh"),
+                "printf '%s|' \"$@\" > \"$OPENED.tool\"; echo >> \"$OPENED.tool\"\n");
+    EXPECT_TRUE(ShellOpen("tool.sh", "--mode \"two words\""));
+    EXPECT_EQ(AwaitMarker(m_folder.File("opened.tool")), "--mode|two words|\n");
+    EXPECT_FALSE(std::filesystem::exists(m_folder.File("opened")));
+}
+
+TEST_F(ShellTest, MissingFilesOpenNothing) {
+    EXPECT_FALSE(ShellOpen("docs/missing.pdf", ""));
+    EXPECT_FALSE(ShellOpen("", ""));
+    usleep(200000);
+    EXPECT_FALSE(std::filesystem::exists(m_folder.File("opened")));
+}
+
+}  // namespace
+}  // namespace platform
