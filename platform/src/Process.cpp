@@ -66,23 +66,6 @@ bool Spawn(const std::vector<std::string>& argv, const std::string& workingDirec
 
 }  // namespace
 
-std::optional<std::vector<std::string>> SplitCommandLine(const std::string& commandLine,
-                                                         std::string* error) {
-    gint argc = 0;
-    gchar** argv = nullptr;
-    GError* parseError = nullptr;
-    if (!g_shell_parse_argv(commandLine.c_str(), &argc, &argv, &parseError)) {
-        if (error != nullptr) {
-            *error = parseError != nullptr ? parseError->message : "cannot split";
-        }
-        g_clear_error(&parseError);
-        return std::nullopt;
-    }
-    std::vector<std::string> words(argv, argv + argc);
-    g_strfreev(argv);
-    return words;
-}
-
 std::string ResolveProgram(const std::string& program) {
     if (program.empty() || program.front() == '/') {
         return program;

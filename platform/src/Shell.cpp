@@ -8,6 +8,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "platform/CommandLine.h"
 #include "platform/Process.h"
 
 namespace platform {

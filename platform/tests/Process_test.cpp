@@ -32,22 +32,6 @@ int RunAndWait(const std::vector<std::string>& argv, const std::string& workingD
     return child ? WaitForExit(*child) : -1;
 }
 
-TEST(ProcessTest, CommandLinesSplitLikeShellWordsWithoutAShell) {
-    EXPECT_EQ(SplitCommandLine("bin/run.sh --x \"a b\" 'c d'"),
-              (std::vector<std::string>{"bin/run.sh", "--x", "a b", "c d"}));
-    // Nothing is substituted or chained: no shell runs.
-    EXPECT_EQ(SplitCommandLine("tool $HOME;ls `id`"),
-              (std::vector<std::string>{"tool", "$HOME;ls", "`id`"}));
-    // An unquoted backslash escapes the next character (Windows paths must be quoted).
-    EXPECT_EQ(SplitCommandLine("Setup\\bin\\setup.exe \"Setup\\bin\\a b.exe\""),
-              (std::vector<std::string>{"Setupbinsetup.exe", "Setup\\bin\\a b.exe"}));
-    std::string error;
-    EXPECT_FALSE(SplitCommandLine("run \"unterminated", &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(SplitCommandLine(""));
-    EXPECT_FALSE(SplitCommandLine("   "));
-}
-
 // The medium's relative program paths are found from Setup's own directory,
 // while the program runs in its item's working directory; the wait lasts until
 // the program has ended.

@@ -1,9 +1,8 @@
-// Starting programs from command lines.
+// Starting programs, waited for or not.
 //
-// Stands in for process creation. A command line is split into words with the
-// POSIX shell's quoting rules (GLib's g_shell_parse_argv) but no shell ever
-// runs, so "$", "`" and ";" are plain text. The program word is resolved
-// against this process's current directory, not the child's working directory,
+// Stands in for process creation. Programs get their words ready split (see
+// CommandLine.h); no shell ever runs. The program word is resolved against
+// this process's current directory, not the child's working directory,
 // because that is where a relative program path on the medium is meant to be
 // found (and where the file probes look for it).
 #pragma once
@@ -18,11 +17,6 @@ namespace platform {
 struct ChildProcess {
     int pid = -1;
 };
-
-// Splits `commandLine` into words; nullopt for an empty or blank line and for
-// an unterminated quote. `error` (when given) receives the reason.
-std::optional<std::vector<std::string>> SplitCommandLine(const std::string& commandLine,
-                                                         std::string* error = nullptr);
 
 // Where the program word will be looked for: an absolute path as given; a
 // relative path with a '/' below the current directory; a bare name in the
