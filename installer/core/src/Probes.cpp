@@ -265,4 +265,12 @@ bool PdfReaderRegistered() {
     return true;
 }
 
+bool SqlServer2005ClientToolsPresent() {
+    return SqlServer2005ClientTools();
+}
+
+bool SqlServer2000ClientToolsPresent() {
+    return SqlServer2000ClientTools();
+}
+
 }  // namespace installer

@@ -56,12 +56,19 @@ PageUpdate InstallerPage::HandleClickReport(std::string_view report) {
     }
     const RoutedClick routed = RouteClick(click->path);
     switch (routed.route) {
-        case ClickRoute::Ok: return {PageCommand::CloseOk, {}, m_generation};
-        case ClickRoute::Cancel: return {PageCommand::CloseCancel, {}, m_generation};
-        case ClickRoute::ReadMe: OnReadMe(); return {};
-        case ClickRoute::PreInstall: return OnPreInstall();
-        case ClickRoute::Item: return OnItemClick(routed.id);
-        case ClickRoute::None: return {};
+        case ClickRoute::Ok:
+            return {PageCommand::CloseOk, {}, m_generation};
+        case ClickRoute::Cancel:
+            return {PageCommand::CloseCancel, {}, m_generation};
+        case ClickRoute::ReadMe:
+            OnReadMe();
+            return {};
+        case ClickRoute::PreInstall:
+            return OnPreInstall();
+        case ClickRoute::Item:
+            return OnItemClick(routed.id);
+        case ClickRoute::None:
+            return {};
     }
     return {};
 }
@@ -126,7 +133,9 @@ PageUpdate InstallerPage::OnPreInstall() {
     return RefreshMainPage();
 }
 
-void InstallerPage::OnReadMe() { m_launcher.ShellExec(m_config.ReadmeHref, ""); }
+void InstallerPage::OnReadMe() {
+    m_launcher.ShellExec(m_config.ReadmeHref, "");
+}
 
 PageUpdate InstallerPage::Show(Page page) {
     return {PageCommand::Show, std::move(page), ++m_generation};

@@ -34,7 +34,8 @@ void ShowLaunchFailure(const std::string& commandLine) {
 // The "open" command the classes root registers for ".pdf"; empty when none.
 std::string RegisteredPdfCommand() {
     using platform::RegRoot;
-    const std::string pdfClass = platform::RegReadString(RegRoot::ClassesRoot, ".pdf", "").value_or("");
+    const std::string pdfClass =
+        platform::RegReadString(RegRoot::ClassesRoot, ".pdf", "").value_or("");
     if (pdfClass.empty()) {
         return "";
     }
@@ -108,8 +109,8 @@ std::string CommandProgram(const std::string& command) {
     std::string program;
     if (command[start] == '"') {
         const size_t close = command.find('"', start + 1);
-        program = command.substr(start + 1, close == std::string::npos ? std::string::npos
-                                                                       : close - start - 1);
+        program = command.substr(
+            start + 1, close == std::string::npos ? std::string::npos : close - start - 1);
     } else {
         program = command.substr(start, command.find_first_of(" \t", start) - start);
     }

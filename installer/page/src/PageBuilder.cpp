@@ -8,7 +8,9 @@ namespace {
 constexpr std::string_view kTypePdf = "pdf";
 constexpr std::string_view kTypeBlue = "blue";
 
-bool IsRightToLeft(int languageId) { return languageId == kRightToLeftLanguageId; }
+bool IsRightToLeft(int languageId) {
+    return languageId == kRightToLeftLanguageId;
+}
 
 void AppendBanner(std::string& html, const Config& config, bool rightToLeft) {
     html += rightToLeft ? "<div class=\"hdr1_rtl\">\n" : "<div class=\"hdr1\">\n";
@@ -62,8 +64,7 @@ struct RowClasses {
     const char* description;
 };
 
-void AppendMainRow(std::string& html, const SetupItem& item, const PageFacts& facts,
-                   int& number) {
+void AppendMainRow(std::string& html, const SetupItem& item, const PageFacts& facts, int& number) {
     const std::string id = EscapeAttribute(item.Action);
     const bool pdf = item.Type == kTypePdf;
     RowClasses classes{"DigitRed", "Action", "Description"};
@@ -107,12 +108,23 @@ std::string EscapeAttribute(std::string_view text) {
     escaped.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            case '\'': escaped += "&#39;"; break;
-            default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&#39;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -127,8 +139,8 @@ Page BuildMainPage(const Config& config, const PageFacts& facts, int languageId,
         }
     }
     const int count = static_cast<int>(visible.size());
-    const int perColumnLimit = config.MaxItemsInColumn > 0 ? config.MaxItemsInColumn
-                                                           : kDefaultMaxItemsInColumn;
+    const int perColumnLimit =
+        config.MaxItemsInColumn > 0 ? config.MaxItemsInColumn : kDefaultMaxItemsInColumn;
     const int columns = (count + perColumnLimit - 1) / perColumnLimit;
     const int rows = columns == 0 ? 0 : (count + columns - 1) / columns;
 
@@ -155,7 +167,8 @@ Page BuildMainPage(const Config& config, const PageFacts& facts, int languageId,
         html += "</div>\n";
     }
     if (!config.ExitLabel.empty()) {
-        html += "<div class=\"hyperlink\" style=\"float : right; margin-top : 5mm;\" id=\"Cancel\">";
+        html +=
+            "<div class=\"hyperlink\" style=\"float : right; margin-top : 5mm;\" id=\"Cancel\">";
         html += config.ExitLabel;
         html += "</div>\n";
     }
@@ -179,8 +192,8 @@ Page BuildPrerequisitesPage(const Config& config, bool afterAttempt, int languag
         }
         const std::string id = EscapeAttribute(item.Action);
         html += "<tr>\n<td class=\"MarkRed\" id=\"" + id + "\">&raquo</td>\n";
-        html += "<td><div class=\"PlainText\" id=\"" + id + "\">" + item.Title +
-                "</div></td></tr>\n";
+        html +=
+            "<td><div class=\"PlainText\" id=\"" + id + "\">" + item.Title + "</div></td></tr>\n";
         ++rows;
     }
     html += "</table>";

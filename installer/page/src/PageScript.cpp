@@ -90,7 +90,8 @@ std::string JavaScriptString(std::string_view text) {
         } else if (c == '<' && i + 1 < text.size() && text[i + 1] == '/') {
             literal += "<\\/";
             ++i;
-        } else if (c == 0xe2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+        } else if (c == 0xe2 && i + 2 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) == 0x80 &&
                    (static_cast<unsigned char>(text[i + 2]) == 0xa8 ||
                     static_cast<unsigned char>(text[i + 2]) == 0xa9)) {
             // U+2028 and U+2029 end a line inside older script engines' strings.
@@ -113,7 +114,8 @@ std::optional<ClickReport> ParseClickReport(std::string_view text) {
     size_t start = 0;
     while (true) {
         const size_t space = text.find(' ', start);
-        parts.push_back(text.substr(start, space == std::string_view::npos ? text.npos : space - start));
+        parts.push_back(
+            text.substr(start, space == std::string_view::npos ? text.npos : space - start));
         if (space == std::string_view::npos) {
             break;
         }
@@ -124,7 +126,8 @@ std::optional<ClickReport> ParseClickReport(std::string_view text) {
     }
     ClickReport report;
     const std::string_view gen = parts[0];
-    const auto [end, error] = std::from_chars(gen.data(), gen.data() + gen.size(), report.generation);
+    const auto [end, error] =
+        std::from_chars(gen.data(), gen.data() + gen.size(), report.generation);
     if (error != std::errc() || end != gen.data() + gen.size()) {
         return std::nullopt;
     }

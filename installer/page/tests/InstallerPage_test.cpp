@@ -66,16 +66,15 @@ protected:
 
     InstallerPage& Open(const std::string& xml, PageFacts facts = {}) {
         config = Config::FromText("<AutoRun>" + xml + "</AutoRun>");
-        page.emplace(config, 1033, launcher, &window, DisplayScale{},
-                     [facts] { return facts; });
+        page.emplace(config, 1033, launcher, &window, DisplayScale{}, [facts] { return facts; });
         current = page->FirstPage();
         return *page;
     }
 
     // A click on the element `id` of class `cls` of the page now shown.
     PageUpdate Click(const std::string& id, const std::string& cls) {
-        PageUpdate update = page->HandleClickReport(std::to_string(page->Generation()) + " " +
-                                                    id + " " + cls + " %20 ActionList");
+        PageUpdate update = page->HandleClickReport(std::to_string(page->Generation()) + " " + id +
+                                                    " " + cls + " %20 ActionList");
         if (update.command == PageCommand::Show) {
             current = update;
         }
@@ -151,8 +150,9 @@ TEST_F(InstallerPageTest, The64BitLineIsUsedWhenItsAttributeIsPresentEvenEmpty) 
 }
 
 TEST_F(InstallerPageTest, ItemCommandsFollowProductStatesAndTheWindowsVersionFilter) {
-    platform::RegWriteString(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                             "CurrentVersion", "6.1");
+    platform::RegWriteString(RegRoot::LocalMachine,
+                             "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion",
+                             "6.1");
     SetProductState(kRuntimeCode, 5);
     platform::RegWriteDword(RegRoot::LocalMachine, ProductKey(kHushdeskCode) + "\\Features",
                             "Engine", 3);
@@ -161,20 +161,23 @@ TEST_F(InstallerPageTest, ItemCommandsFollowProductStatesAndTheWindowsVersionFil
             <IntelliCommand OsMinVersion="6.2" NotInstalledCommand="min-too-high.sh"/>
             <IntelliCommand OsMaxVersion="6.0" NotInstalledCommand="max-too-low.sh"/>
             <IntelliCommand OsMaxVersion="10.0" NotInstalledCommand="max-ok.sh"/>
-            <IntelliCommand ProductCode=")") + kRuntimeCode +
+            <IntelliCommand ProductCode=")") +
+         kRuntimeCode +
          R"(" InstalledCommand="product-installed.sh" NotInstalledCommand="product-missing.sh"/>
-            <IntelliCommand ProductCode=")" + kHushdeskCode +
+            <IntelliCommand ProductCode=")" +
+         kHushdeskCode +
          R"(" ProductFeature="Engine" InstalledCommand="feature-local.sh" NotInstalledCommand="no"/>
-            <IntelliCommand ProductCode=")" + kHushdeskCode +
+            <IntelliCommand ProductCode=")" +
+         kHushdeskCode +
          R"(" ProductFeature="Docs" InstalledCommand="no" NotInstalledCommand="feature-absent.sh"/>
             <IntelliCommand NotInstalledCommand="plain.sh" NotInstalledCommandX64="plain-x64.sh"/>
           </Item><Item Action="Other"/>)");
     Click("Tools", "Action");
     EXPECT_EQ(launcher.calls,
-              (std::vector<std::string>{"run  @ hidden", "run min-ok.sh @ hidden",
-                                        "run max-ok.sh @ hidden", "run product-installed.sh @ hidden",
-                                        "run feature-local.sh @ hidden",
-                                        "run feature-absent.sh @ hidden", "run plain-x64.sh @ hidden"}));
+              (std::vector<std::string>{
+                  "run  @ hidden", "run min-ok.sh @ hidden", "run max-ok.sh @ hidden",
+                  "run product-installed.sh @ hidden", "run feature-local.sh @ hidden",
+                  "run feature-absent.sh @ hidden", "run plain-x64.sh @ hidden"}));
 
     // Without the filter (prerequisites, the single-item shortcut) every entry runs.
     launcher.calls.clear();
@@ -183,14 +186,15 @@ TEST_F(InstallerPageTest, ItemCommandsFollowProductStatesAndTheWindowsVersionFil
 }
 
 TEST_F(InstallerPageTest, DocumentsOpenWithThePdfReaderOrTheDesktop) {
-    Open(R"(<Item Action="Guide" Type="pdf" Title="Guide"><ShellExecute File="docs/guide.pdf" Parameters="p"/></Item>
+    Open(
+        R"(<Item Action="Guide" Type="pdf" Title="Guide"><ShellExecute File="docs/guide.pdf" Parameters="p"/></Item>
             <Item Action="Notes" Type="blue"><ShellExecute File="README.html" Parameters="--new"/><ShellExecute File="https://example.org"/></Item>)",
-         {true});
+        {true});
     Click("Guide", "Action");
     Click("Notes", "DigitBlue");
     EXPECT_EQ(launcher.calls,
-              (std::vector<std::string>{"pdf docs/guide.pdf", "open README.html --new",
-                                        "open https://example.org "}));
+              (std::vector<std::string>{"run  @ hidden", "pdf docs/guide.pdf", "run  @ hidden",
+                                        "open README.html --new", "open https://example.org "}));
 }
 
 TEST_F(InstallerPageTest, DisabledRowsStaleClicksAndClicksDuringALaunchRunNothing) {
@@ -229,30 +233,34 @@ TEST_F(InstallerPageTest, LinksCloseTheDialogOrOpenTheReadMe) {
     EXPECT_EQ(Click("ReadMe", "hyperlink").command, PageCommand::None);
     // An item called ReadMe opens the read-me file too.
     EXPECT_EQ(page->OnItemClick("ReadMe").command, PageCommand::None);
-    EXPECT_EQ(launcher.calls,
-              (std::vector<std::string>{"open README.html ", "open README.html "}));
+    EXPECT_EQ(launcher.calls, (std::vector<std::string>{"open README.html ", "open README.html "}));
 }
 
 TEST_F(InstallerPageTest, TheFirstPageIsBlockingThenPrerequisitesThenMain) {
     const std::string items = R"(<Item Action="A"/><Item Action="B"/>)";
     Open(items);
     EXPECT_TRUE(Shows("id=\"Container\""));
-    Open(R"(<Prerequisites Title="First"><Item Action="Runtime" Title="Runtime"/></Prerequisites>)" +
-         items);
+    Open(
+        R"(<Prerequisites Title="First"><Item Action="Runtime" Title="Runtime"/></Prerequisites>)" +
+        items);
     EXPECT_TRUE(Shows("<div class=\"TopTitle\">First</div>"));
-    Open(R"(<Prerequisites><Item Action="Runtime"/><Item Action="Kit" Message="Get the kit"/></Prerequisites>)" +
-         items);
+    Open(
+        R"(<Prerequisites><Item Action="Runtime"/><Item Action="Kit" Message="Get the kit"/></Prerequisites>)" +
+        items);
     EXPECT_TRUE(Shows(">Get the kit</div>"));
     EXPECT_FALSE(Shows("PreInstall"));
 }
 
 TEST_F(InstallerPageTest, PreInstallEndsOnTheMainPageWithFreshProbesOrComesBackAfterTheAttempt) {
     const std::string xml = std::string(R"(<Prerequisites NotInstalledDescription="Still missing">
-              <Item Action="Runtime" ProductCode=")") + kRuntimeCode +
+              <Item Action="Runtime" ProductCode=")") +
+                            kRuntimeCode +
                             R"(" CommandLine="runtime.sh" CommandLineX64="runtime64.sh"/>
-              <Item Action="Kit" ProductCode=")" + kHushdeskCode + R"(" CommandLine="kit.sh"/>
+              <Item Action="Kit" ProductCode=")" +
+                            kHushdeskCode + R"(" CommandLine="kit.sh"/>
             </Prerequisites>
-            <Item Action="App" ProductCode=")" + kHushdeskCode + R"("/><Item Action="Other"/>)";
+            <Item Action="App" ProductCode=")" +
+                            kHushdeskCode + R"("/><Item Action="Other"/>)";
     Open(xml);
     launcher.onLaunch = [](const std::string& line) {
         if (line == "runtime64.sh") {

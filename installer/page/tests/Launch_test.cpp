@@ -77,9 +77,9 @@ TEST_F(LaunchTest, LaunchProcessRunsInTheWorkingDirectoryWithExpandedArgumentsAn
 
     LaunchProcess("bin/install.sh %HUSHDESK_PREFIX% \"two words\"", &window, Medium("work"));
 
-    EXPECT_EQ(window.events, (std::vector<std::string>{
-                                 "hide:", "restore:" + Medium("work") +
-                                              "|/opt/my prefix; rm -rf /|two words|"}));
+    EXPECT_EQ(window.events,
+              (std::vector<std::string>{
+                  "hide:", "restore:" + Medium("work") + "|/opt/my prefix; rm -rf /|two words|"}));
     EXPECT_EQ(log, (std::vector<std::string>{
                        "SV: LaunchProcess(\"bin/install.sh %HUSHDESK_PREFIX% \"two words\"\", \"" +
                            Medium("work") + "\")\n",
@@ -124,7 +124,8 @@ TEST_F(LaunchTest, ShellExecLogsAndOpensWithTheDesktop) {
 }
 
 TEST_F(LaunchTest, PdfDocumentsGoToTheRegisteredReaderAsOneAbsolutePath) {
-    WriteScript(m_folder.File("reader/read pdf"), "printf '%s|' \"$@\" > \"$OPENED\"; echo >> \"$OPENED\"\n");
+    WriteScript(m_folder.File("reader/read pdf"),
+                "printf '%s|' \"$@\" > \"$OPENED\"; echo >> \"$OPENED\"\n");
     ScopedEnv opened("OPENED", m_folder.File("opened"));
     platform::RegWriteString(RegRoot::ClassesRoot, ".pdf", "", "Kestrova.Pdf");
     platform::RegWriteString(RegRoot::ClassesRoot, "Kestrova.Pdf\\Shell\\Open\\Command", "",

@@ -65,7 +65,8 @@ TEST(PageScriptTest, TheNearestRoutedElementDecidesIdsBeforeClasses) {
     };
     for (const Case& c : cases) {
         const RoutedClick routed = RouteClick(c.path);
-        EXPECT_EQ(routed.route, c.route) << (c.path.empty() ? "" : c.path[0].id + "/" + c.path[0].cls);
+        EXPECT_EQ(routed.route, c.route)
+            << (c.path.empty() ? "" : c.path[0].id + "/" + c.path[0].cls);
         EXPECT_EQ(routed.id, c.id);
     }
 }

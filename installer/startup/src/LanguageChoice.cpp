@@ -19,7 +19,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 bool HasXmlExtension(const std::string& name) {
-    return name.size() > 4 && EqualsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".xml");
+    return name.size() > 4 &&
+           EqualsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".xml");
 }
 
 LanguageDialogTexts TextsOf(const LangDlgItem& entry) {
@@ -64,14 +65,16 @@ LanguageChoice ChooseLanguage(const std::vector<LangDlgItem>& entries, int uiLan
     if (entries.size() == 1) {
         choice.autoOk = true;
         choice.languageId = entries.front().ID;
-        choice.options.push_back({entries.front().Name, entries.front().ID, entries.front().FileName});
+        choice.options.push_back(
+            {entries.front().Name, entries.front().ID, entries.front().FileName});
         return choice;
     }
     for (const LangDlgItem& entry : entries) {
         choice.options.push_back({entry.Name, entry.ID, entry.FileName});
     }
-    std::stable_sort(choice.options.begin(), choice.options.end(),
-                     [](const LanguageOption& a, const LanguageOption& b) { return a.name < b.name; });
+    std::stable_sort(
+        choice.options.begin(), choice.options.end(),
+        [](const LanguageOption& a, const LanguageOption& b) { return a.name < b.name; });
 
     const LangDlgItem* userLanguage = nullptr;
     const LangDlgItem* defaultLanguage = nullptr;

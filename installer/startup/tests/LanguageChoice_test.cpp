@@ -98,7 +98,8 @@ TEST(LanguageChoiceTest, TheLastOfSeveralDefaultsAndUserLanguagesCounts) {
 TEST_F(LanguageFilesTest, EntriesComeFromXmlFilesInAnyCaseSortedAndOnlyRealLanguagesAreOffered) {
     WriteText(m_folder.File("1049.XML"),
               LanguageFile("ID=\"1049\" Name=\"Русский\" HeaderName=\"Язык\" Extra=\"x\""));
-    WriteText(m_folder.File("1033.xml"), LanguageFile("ID=\" 1033abc\" Default=\"1\" Name=\"English\""));
+    WriteText(m_folder.File("1033.xml"),
+              LanguageFile("ID=\" 1033abc\" Default=\"1\" Name=\"English\""));
     WriteText(m_folder.File("70000.xml"), LanguageFile("ID=\"70000\" Name=\"Too big\""));
     WriteText(m_folder.File("minus.xml"), LanguageFile("ID=\"-1\" Name=\"Negative\""));
     WriteText(m_folder.File("noname.xml"), LanguageFile("ID=\"1031\""));

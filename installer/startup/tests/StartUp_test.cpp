@@ -123,8 +123,9 @@ TEST_F(StartUpTest, OneItemWithoutPrerequisitesRunsAtOnceWithoutAPage) {
                        <Command>after.sh</Command><ShellExecute File="README.html"/></Item>)"),
               0);
     EXPECT_FALSE(windows.pageShown);
-    EXPECT_EQ(launcher.calls, (std::vector<std::string>{"run install.sh @" + m_folder.Path() + "/work",
-                                                        "run after.sh @" + m_folder.Path() + "/work"}));
+    EXPECT_EQ(launcher.calls,
+              (std::vector<std::string>{"run install.sh @" + m_folder.Path() + "/work",
+                                        "run after.sh @" + m_folder.Path() + "/work"}));
     EXPECT_EQ(log.find("Start to parse xml"), std::string::npos);
 }
 

@@ -28,4 +28,9 @@ bool IsRunningOn64Bit();
 // application/pdf.
 bool PdfReaderRegistered();
 
+// Whether the database client tools of the 2005 and of the 2000 generation
+// are present: the page describes installed items that accept either by them.
+bool SqlServer2005ClientToolsPresent();
+bool SqlServer2000ClientToolsPresent();
+
 }  // namespace installer
