@@ -130,8 +130,9 @@ std::string PageValue(wxWebView& view, const std::string& script) {
 }
 
 bool SaveScreenshot(wxWindow& window, const std::string& name) {
+    // The web view paints in its own time after the page has changed.
     window.Update();
-    Pump(300ms);
+    Pump(800ms);
     const char* dir = std::getenv("HUSHDESK_SCREENSHOT_DIR");
     const std::filesystem::path folder = dir != nullptr && *dir != '\0' ? dir : "screenshots";
     std::error_code ignored;
