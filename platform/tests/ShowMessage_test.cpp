@@ -36,7 +36,6 @@ TEST(ShowMessageTest, RecorderSeesMessagesFromOtherThreadsAndRestoresTheHandler)
     SetMessageHandler(before);
 }
 
-<<<<<<< HEAD
 TEST(ShowMessageTest, DeferredMessagesAppearAfterTheLockIsReleasedInOrder) {
     JobLockType jobLock;
     std::vector<std::string> shown;
@@ -71,7 +70,8 @@ TEST(ShowMessageTest, DeferredMessagesAppearAfterTheLockIsReleasedInOrder) {
     ShowMessage("direct", "", kMbOk);
     EXPECT_EQ(shown.size(), 3u);
     SetMessageHandler(before);
-=======
+}
+
 TEST(ShowMessageTest, QuestionsAreAnsweredByTheHandlerOrElseWithNo) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(AskQuestion("Remove it?", "", kMbYesNo | kMbIconQuestion), kIdNo);
@@ -88,7 +88,6 @@ TEST(ShowMessageTest, QuestionsAreAnsweredByTheHandlerOrElseWithNo) {
     EXPECT_EQ(messages[0].flags, 0x4u);
     EXPECT_EQ(messages[1].text, "second");
     EXPECT_EQ(messages[2].caption, "Setup");
->>>>>>> 942ed31 (Platform: programs started from command lines (split without a shell, waited for or detached), opening files and addresses, the UI language as a Windows id, Yes/No questions)
 }
 
 }  // namespace
