@@ -278,3 +278,53 @@ TEST_F(SetupGuiTest, TheProgramRunsASingleItemMediumWithoutAWindowAndExitsWithZe
 
 }  // namespace
 }  // namespace setuptest
+
+namespace setuptest {
+namespace {
+
+// The sample medium of samples/setup-medium, with its real scripts: the
+// prerequisite is installed, Hushdesk is installed from this build into a
+// private prefix with cmake --install and removed again.
+TEST_F(SetupPageTest, TheSampleMediumInstallsHushdeskFromTheBuildAndRemovesItAgain) {
+    const std::string medium = SAMPLE_MEDIUM;
+    std::filesystem::copy(medium + "/seed", m_registry.Path());
+    const std::string prefix = Medium("prefix");
+    ScopedEnv build("HUSHDESK_BUILD_DIR", BUILD_FOLDER);
+    ScopedEnv installTo("HUSHDESK_PREFIX", prefix);
+    ScopedEnv path("PATH", std::string(KESTROVA_REG_FOLDER) + ":" + std::getenv("PATH"));
+    std::filesystem::current_path(medium);
+
+    CSVDlg& dialog = ShowPage("1033.xml");
+    EXPECT_EQ(Marks(), "MarkRed:SoundKit:»");  // the runtime is seeded as installed
+    dialog.RunPageScript("document.getElementById('PreInstall').click()");
+    ASSERT_TRUE(PumpUntil([&] { return Marks().find("Hushdesk:1") != std::string::npos; }));
+    const std::string before = Marks();
+    EXPECT_NE(before.find("DigitRed:Hushdesk:1|DisabledDigit:HushdeskClean:2|"), std::string::npos)
+        << before;
+    EXPECT_NE(before.find(":Guide:PDF|DigitBlue:Notes:3|DisabledDigit:Extras:4|DigitRed:Portable:5"),
+              std::string::npos)
+        << before;
+    EXPECT_EQ(before.find("Legacy"), std::string::npos);
+    EXPECT_TRUE(SaveScreenshot(dialog, "setup-sample-medium"));
+
+    dialog.RunPageScript("document.getElementById('Hushdesk').click()");
+    ASSERT_TRUE(PumpUntil([&] { return Marks().find("DigitGreen:Hushdesk:1") != std::string::npos; },
+                          60000ms));
+    const std::string installed = Marks();
+    EXPECT_NE(installed.find("DigitRed:HushdeskClean:2"), std::string::npos) << installed;
+    EXPECT_NE(installed.find("DisabledDigit:Portable:5"), std::string::npos) << installed;
+    EXPECT_TRUE(std::filesystem::exists(prefix + "/bin/setup"));
+    EXPECT_TRUE(std::filesystem::exists(prefix + "/share/hushdesk/install_manifest.txt"));
+    EXPECT_TRUE(SaveScreenshot(dialog, "setup-sample-medium-installed"));
+
+    m_messages.QueueAnswer(platform::kIdYes);
+    dialog.RunPageScript("document.getElementById('Hushdesk').click()");
+    ASSERT_TRUE(PumpUntil([&] { return Marks().find("DigitRed:Hushdesk:1") != std::string::npos; },
+                          30000ms));
+    EXPECT_FALSE(std::filesystem::exists(prefix + "/bin/setup"));
+    ASSERT_FALSE(m_messages.Messages().empty());
+    EXPECT_EQ(m_messages.Messages().back().text, "Hushdesk is already installed. Remove it?");
+}
+
+}  // namespace
+}  // namespace setuptest

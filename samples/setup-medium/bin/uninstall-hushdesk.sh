@@ -1,0 +1,16 @@
+#!/bin/sh
+# Removes what install-hushdesk.sh installed into $HUSHDESK_PREFIX (the files
+# its manifest lists, nothing else) and records Hushdesk as absent.
+set -e
+prefix=${HUSHDESK_PREFIX:?HUSHDESK_PREFIX names the folder Hushdesk was installed into}
+manifest="$prefix/share/hushdesk/install_manifest.txt"
+product='SOFTWARE\Kestrova\Installer\Products\{BFEC5A96-DB50-4D1C-80D9-2D97DD847C22}'
+
+if [ -f "$manifest" ]; then
+    while IFS= read -r file; do
+        rm -f -- "$file"
+    done < "$manifest"
+    rm -f -- "$manifest"
+fi
+kestrova-reg set HKLM "$product" State dword:2
+kestrova-reg delete HKLM "$product\\Features" >/dev/null 2>&1 || true
