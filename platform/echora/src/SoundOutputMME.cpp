@@ -13,9 +13,10 @@ constexpr uint32_t kDefaultLatencyMs = 32;
 constexpr uint32_t kBitsPerSample = 16;
 constexpr uint32_t kMaxChannels = 8;
 
-// The next block is asked for while this much of the current one is left, so
-// that the caller has time to hand it over before the device runs dry.
-constexpr uint32_t kLowWaterDivisor = 4;  // a quarter of a second
+// The next block is asked for while two seconds of the current one are left,
+// so that the caller has time to read and hand it over before the device runs
+// dry, even when its thread is busy for a while.
+constexpr uint32_t kLowWaterSeconds = 2;
 
 struct Block {
     const int16_t* samples = nullptr;
@@ -157,7 +158,7 @@ uint32_t CSoundOutputMME::Open(uint32_t, uint32_t, uint32_t) {
     }
     m_pState->channels = channels;
     m_pState->lowWaterFrames =
-        std::max<uint32_t>(m_nSampleRate / kLowWaterDivisor, 2u * obtained.samples);
+        std::max<uint32_t>(m_nSampleRate * kLowWaterSeconds, 2u * obtained.samples);
     m_pState->target = m_pNotifyTarget;
     m_pState->nextBlockMessage = m_nNextBlockMessage;
     m_pState->endMessage = m_nEndMessage;
