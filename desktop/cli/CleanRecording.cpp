@@ -1,5 +1,8 @@
 #include "CleanRecording.h"
 
+#include "CleanerBase.h"
+#include "StreamRecording.h"
+
 #include <fcntl.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -38,32 +41,29 @@ public:
     ~RecordingGuard() {
         m_sound.Close();
         m_sound.DeleteWorkingCopy();
-        UntrackPendingFile(m_ticket);
-    }
-    void TrackWorkingCopy() {
-        if (m_ticket < 0 && !m_sound.WorkingCopyPath().empty()) {
-            m_ticket = TrackPendingFile(m_sound.WorkingCopyPath());
-        }
     }
 
 private:
     CSoundFile& m_sound;
-    int m_ticket = -1;
 };
 
-class Cleaner {
+// The desktop program's way: the loading job reads the whole recording,
+// every pass runs the cleaning job over it, then it is written out.
+class JobCleaner : public CleanerBase {
 public:
-    Cleaner(const CleanRequest& request, const CleanHooks& hooks)
-        : m_request(request), m_hooks(hooks), m_driver(m_sync), m_guard(m_sound) {}
+    JobCleaner(const CleanRequest& request, const CleanHooks& hooks)
+        : CleanerBase(request, hooks), m_driver(m_sync), m_guard(m_sound) {}
 
     CleanResult Run() {
         if (auto failure = CheckFiles()) {
             return *failure;
         }
+        if (auto failure = CheckInputFormat()) {
+            return *failure;
+        }
         if (auto failure = Load()) {
             return *failure;
         }
-        m_guard.TrackWorkingCopy();
         for (int pass = 0; pass < m_request.passes; ++pass) {
             if (auto failure = CleanPass(pass)) {
                 return *failure;
@@ -77,81 +77,6 @@ public:
     }
 
 private:
-    using Failure = std::optional<CleanResult>;
-
-    const char* Text(uint32_t id) const { return res::LoadPair(id, m_hooks.english); }
-    bool Interrupted() const { return m_hooks.interrupted && m_hooks.interrupted->load(); }
-    void Report(double fraction) const {
-        if (m_hooks.onProgress) {
-            m_hooks.onProgress(fraction);
-        }
-    }
-
-    CleanResult Fail(ExitStatus status, std::string message) const {
-        return {status, std::move(message)};
-    }
-    CleanResult FailInterrupted() const {
-        return Fail(ExitStatus::Interrupted, Text(res::IDS_CLI_INTERRUPTED));
-    }
-
-    Failure CheckFiles() {
-        const char* input = m_request.input.c_str();
-        // O_NONBLOCK: opening a FIFO must not wait for a writer.
-        const int fd = open(input, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            return Fail(ExitStatus::IoError,
-                        res::Format(Text(res::IDS_CLI_CANNOT_READ), input, std::strerror(errno)));
-        }
-        struct stat in {};
-        const int statError = fstat(fd, &in) == 0 ? 0 : errno;
-        close(fd);
-        if (statError != 0) {
-            return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CANNOT_READ), input,
-                                                         std::strerror(statError)));
-        }
-        if (S_ISDIR(in.st_mode)) {
-            return Fail(ExitStatus::IoError,
-                        res::Format(Text(res::IDS_CLI_CANNOT_READ), input, std::strerror(EISDIR)));
-        }
-        if (!S_ISREG(in.st_mode)) {
-            return Fail(ExitStatus::Refused,
-                        res::Format(Text(res::IDS_CLI_INPUT_NOT_REGULAR), input));
-        }
-        const char* output = m_request.output.c_str();
-        struct stat out {};
-        if (stat(output, &out) == 0) {
-            if (out.st_dev == in.st_dev && out.st_ino == in.st_ino) {
-                return Fail(ExitStatus::Usage, res::Format(Text(res::IDS_CLI_SAME_FILE), output));
-            }
-            if (S_ISDIR(out.st_mode)) {
-                return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CANNOT_WRITE),
-                                                             output, std::strerror(EISDIR)));
-            }
-        }
-        // The temporary output is made now: a missing or read-only folder is
-        // reported before any cleaning.
-        return OutputFailure(m_writer.Prepare(m_request.replaceOutput), m_writer.Reason());
-    }
-
-    Failure OutputFailure(OutputResult result, const std::string& reason) const {
-        const char* output = m_request.output.c_str();
-        switch (result) {
-            case OutputResult::Ok:
-                return std::nullopt;
-            case OutputResult::Exists:
-                return Fail(ExitStatus::Usage,
-                            res::Format(Text(res::IDS_CLI_OUTPUT_EXISTS), output));
-            case OutputResult::NotRegularFile:
-                return Fail(ExitStatus::Usage,
-                            res::Format(Text(res::IDS_CLI_OUTPUT_NOT_REGULAR), output));
-            case OutputResult::Cancelled:
-                return FailInterrupted();
-            case OutputResult::Failed:
-                break;
-        }
-        return WriteFailure(reason);
-    }
-
     // Runs one job under the driver; a watcher passes an interruption on as
     // the Cancel button would.
     JobOutcome RunJob(JobKind kind, const JobDriver::JobFunction& job, double base, double share) {
@@ -236,11 +161,6 @@ private:
         return std::nullopt;
     }
 
-    CleanResult WriteFailure(const std::string& reason) const {
-        return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CANNOT_WRITE),
-                                                     m_request.output.c_str(), reason.c_str()));
-    }
-
     Failure Write() {
         SaveOptions options;
         const double base = 1.0 - kWritingShare;
@@ -250,8 +170,6 @@ private:
         return OutputFailure(saved.result, saved.reason);
     }
 
-    const CleanRequest& m_request;
-    const CleanHooks& m_hooks;
     JobSync m_sync;
     JobDriver m_driver;
     CSoundFile m_sound;
@@ -260,11 +178,13 @@ private:
     WaveformSummary m_summary;
     WaveformStrips m_strips;
     CleaningBuffers m_buffers;
-    SoundFileWriter m_writer{m_request.output};
 };
 
 }  // namespace
 
 CleanResult CleanRecording(const CleanRequest& request, const CleanHooks& hooks) {
-    return Cleaner(request, hooks).Run();
+    if (request.viaJobs) {
+        return JobCleaner(request, hooks).Run();
+    }
+    return StreamRecording(request, hooks);
 }

@@ -1,5 +1,6 @@
-// Cleaning one recording into a new file with the desktop program's own
-// loading and cleaning jobs, driven the way its progress dialog drives them.
+// Cleaning one recording into a new file: streamed block by block in constant
+// memory, or through the desktop program's own loading and cleaning jobs,
+// driven the way its progress dialog drives them.
 #pragma once
 
 #include <atomic>
@@ -15,6 +16,9 @@ struct CleanRequest {
     CleaningSettings settings;
     int passes = 1;
     bool replaceOutput = false;  // --force
+    // The desktop program's loading and cleaning jobs instead of the stream;
+    // the result is the same bit for bit (tests compare the two).
+    bool viaJobs = false;
 };
 
 struct CleanResult {

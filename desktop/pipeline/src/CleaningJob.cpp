@@ -15,24 +15,8 @@ constexpr uint32_t kProgressThinningLimit = 1000;
 // Internal: the channel pass stopped on a cancel request.
 constexpr int kCancelled = INT_MIN;
 
-struct EngineRelease {
-    void operator()(IVelquor* engine) const { engine->Release(); }
-};
-using EnginePtr = std::unique_ptr<IVelquor, EngineRelease>;
-
-// A configured, initialised engine, or null (no engine, or Init failed).
 EnginePtr MakeEngine(const CleaningContext& context, uint32_t sampleRate) {
-    EnginePtr engine(context.createEngine ? context.createEngine() : nullptr);
-    if (!engine) {
-        return nullptr;
-    }
-    engine->SetWhiteNoise(1);
-    // Before Init: the floor depth and shape are read only there.
-    ApplyCleaningSettings(*engine, *context.settings);
-    if (engine->Init(static_cast<int32_t>(sampleRate)) != kVelquorOk) {
-        return nullptr;
-    }
-    return engine;
+    return MakeCleaningEngine(context.createEngine, *context.settings, sampleRate);
 }
 
 // Cleans one channel; 0, a chunk's failure code, or kCancelled.
@@ -86,6 +70,21 @@ ChunkPlan PlanChunks(uint32_t frames, uint32_t channels, uint32_t buffSize) {
     }
     plan.totalSteps = plan.fullChunks * channels;
     return plan;
+}
+
+EnginePtr MakeCleaningEngine(const std::function<IVelquor*()>& create,
+                             const CleaningSettings& settings, uint32_t sampleRate) {
+    EnginePtr engine(create ? create() : nullptr);
+    if (!engine) {
+        return nullptr;
+    }
+    engine->SetWhiteNoise(1);
+    // Before Init: the floor depth and shape are read only there.
+    ApplyCleaningSettings(*engine, settings);
+    if (engine->Init(static_cast<int32_t>(sampleRate)) != kVelquorOk) {
+        return nullptr;
+    }
+    return engine;
 }
 
 void ApplyCleaningSettings(IVelquor& engine, const CleaningSettings& settings) {

@@ -1,15 +1,16 @@
 #include "pipeline/SoundFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <new>
 
 #include "pipeline/JobProtocol.h"
+#include "pipeline/PendingFiles.h"
 #include "pipeline/SharedMemory.h"
 #include "platform/Files.h"
 #include "platform/ManualResetEvent.h"
@@ -63,15 +64,6 @@ static_assert(kALawTable[0x00] == -5504 && kALawTable[0x55] == -8 && kALawTable[
 static_assert(kMuLawTable[0x00] == -32124 && kMuLawTable[0x80] == 32124 && kMuLawTable[0xFF] == 0 &&
               kMuLawTable[0x7F] == -2);
 
-uint32_t ReadU32(const uint8_t* bytes, bool bigEndian) {
-    if (bigEndian) {
-        return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
-               uint32_t{bytes[3]};
-    }
-    return (uint32_t{bytes[3]} << 24) | (uint32_t{bytes[2]} << 16) | (uint32_t{bytes[1]} << 8) |
-           uint32_t{bytes[0]};
-}
-
 }  // namespace
 
 int16_t ALawToLinear(uint8_t byte) {
@@ -79,6 +71,20 @@ int16_t ALawToLinear(uint8_t byte) {
 }
 int16_t MuLawToLinear(uint8_t byte) {
     return kMuLawTable[byte];
+}
+
+bool IsAcceptedSoundFormat(const SF_INFO& info) {
+    const int major = info.format & kFormatMajorMask;
+    const int subtype = info.format & kFormatSubtypeMask;
+    const bool wave = major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX;
+    const bool codec =
+        subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_ALAW || subtype == SF_FORMAT_ULAW;
+    const bool rate = info.samplerate == 8000 || info.samplerate == 16000;
+    // More channels than two cannot be shown or cleaned channel by channel.
+    const bool channels = info.channels == 1 || info.channels == 2;
+    const bool addressable =
+        info.frames >= 0 && static_cast<uint64_t>(info.frames) * info.channels <= UINT32_MAX;
+    return wave && codec && rate && channels && addressable;
 }
 
 CSoundFile::CSoundFile() = default;
@@ -103,21 +109,12 @@ SoundFileResult CSoundFile::Open(const std::string& path, platform::MessageTarge
     if (m_source == nullptr) {
         return SoundFileResult::WrongFormat;
     }
-    const int major = info.format & kFormatMajorMask;
-    const int subtype = info.format & kFormatSubtypeMask;
-    const bool wave = major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX;
-    const bool codec =
-        subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_ALAW || subtype == SF_FORMAT_ULAW;
-    const bool rate = info.samplerate == 8000 || info.samplerate == 16000;
-    // More channels than two cannot be shown or cleaned channel by channel.
-    const bool channels = info.channels == 1 || info.channels == 2;
-    const bool addressable =
-        info.frames >= 0 && static_cast<uint64_t>(info.frames) * info.channels <= UINT32_MAX;
-    if (!wave || !codec || !rate || !channels || !addressable) {
+    if (!IsAcceptedSoundFormat(info)) {
         sf_close(m_source);
         m_source = nullptr;
         return SoundFileResult::WrongFormat;
     }
+    const int subtype = info.format & kFormatSubtypeMask;
     m_law = subtype == SF_FORMAT_ALAW   ? LawKind::ALaw
             : subtype == SF_FORMAT_ULAW ? LawKind::MuLaw
                                         : LawKind::Linear;
@@ -243,6 +240,8 @@ void CSoundFile::DeleteWorkingCopy() {
     // Errors ignored: the file may already be gone.
     unlink(m_workingCopyPath.c_str());
     m_workingCopyPath.clear();
+    UntrackPendingFile(m_workingCopyTicket);
+    m_workingCopyTicket = -1;
 }
 
 int16_t* CSoundFile::GetSampleBuffer() {
@@ -379,40 +378,42 @@ int CSoundFile::MapFile(const std::string& path, const std::string& mappingName,
 }
 
 bool CSoundFile::LocateDataChunk(const std::string& path) {
-    // The samples are addressed from the "data" chunk, wherever the chunks in
-    // front of it (fmt, fact, LIST, ...) put it.
+    // The samples are addressed where libsndfile itself finds them, so both
+    // modes read the same samples whatever chunks (fmt, fact, LIST, a second
+    // "data", odd sizes) come before them.
     m_dataOffset = 0;
     m_dataBytes = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         return false;
     }
     uint8_t header[12] = {};
-    if (!file.read(reinterpret_cast<char*>(header), sizeof(header))) {
-        return false;
-    }
-    const bool riff = std::memcmp(header, "RIFF", 4) == 0;
-    const bool rifx = std::memcmp(header, "RIFX", 4) == 0;
-    if ((!riff && !rifx) || std::memcmp(header + 8, "WAVE", 4) != 0) {
-        return false;
-    }
-    m_bigEndian = rifx;
-    uint64_t position = sizeof(header);
-    while (position + 8 <= m_fileBytes) {
-        uint8_t chunk[8] = {};
-        file.seekg(static_cast<std::streamoff>(position));
-        if (!file.read(reinterpret_cast<char*>(chunk), sizeof(chunk))) {
-            return false;
+    const bool headerRead = pread(fd, header, sizeof(header), 0) == sizeof(header);
+    const bool riff = headerRead && std::memcmp(header, "RIFF", 4) == 0;
+    const bool rifx = headerRead && std::memcmp(header, "RIFX", 4) == 0;
+    SF_INFO info{};
+    // The descriptor stays ours (SF_FALSE): libsndfile would close it even
+    // when opening fails.
+    SNDFILE* file = (riff || rifx) ? sf_open_fd(fd, SFM_READ, &info, SF_FALSE) : nullptr;
+    bool found = false;
+    if (file != nullptr) {
+        // Seeking to frame 0 leaves the descriptor at the first sample byte.
+        if (sf_seek(file, 0, SEEK_SET) == 0) {
+            const off_t start = lseek(fd, 0, SEEK_CUR);
+            const uint64_t width = m_law == LawKind::Linear ? 2 : 1;
+            const uint64_t bytes = static_cast<uint64_t>(std::max<sf_count_t>(info.frames, 0)) *
+                                   static_cast<uint64_t>(info.channels) * width;
+            if (start > 0 && static_cast<uint64_t>(start) <= m_fileBytes) {
+                m_dataOffset = static_cast<uint64_t>(start);
+                m_dataBytes = std::min(bytes, m_fileBytes - m_dataOffset);
+                m_bigEndian = rifx;
+                found = true;
+            }
         }
-        const uint64_t size = ReadU32(chunk + 4, m_bigEndian);
-        if (std::memcmp(chunk, "data", 4) == 0) {
-            m_dataOffset = position + 8;
-            m_dataBytes = std::min(size, m_fileBytes - m_dataOffset);
-            return true;
-        }
-        position += 8 + size + (size & 1);
+        sf_close(file);
     }
-    return false;
+    close(fd);
+    return found;
 }
 
 bool CSoundFile::OpenWorkingCopy(const std::string& path) {
@@ -429,8 +430,12 @@ bool CSoundFile::OpenWorkingCopy(const std::string& path) {
     info.channels = static_cast<int>(m_channels);
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     m_workingCopy = sf_open(path.c_str(), SFM_RDWR, &info);
-    // Recorded even on failure, so that DeleteWorkingCopy removes the file.
+    // Recorded even on failure, so that DeleteWorkingCopy removes the file,
+    // and listed at once, so that an interruption at any moment removes it.
     m_workingCopyPath = path;
+    if (m_workingCopyTicket < 0) {
+        m_workingCopyTicket = TrackPendingFile(path);
+    }
     return m_workingCopy != nullptr;
 }
 

@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "pipeline/CleaningSettings.h"
 #include "pipeline/JobProtocol.h"
@@ -77,6 +78,17 @@ ChunkPlan PlanChunks(uint32_t frames, uint32_t channels, uint32_t buffSize);
 // order, on an engine that has not been Init'ed yet (floor depth and shape are
 // read by Init).
 void ApplyCleaningSettings(IVelquor& engine, const CleaningSettings& settings);
+
+struct EngineRelease {
+    void operator()(IVelquor* engine) const { engine->Release(); }
+};
+using EnginePtr = std::unique_ptr<IVelquor, EngineRelease>;
+
+// An engine set up as the job sets up each channel's: white noise on, then the
+// settings, then Init at `sampleRate`. Null when `create` gives none or Init
+// fails.
+EnginePtr MakeCleaningEngine(const std::function<IVelquor*()>& create,
+                             const CleaningSettings& settings, uint32_t sampleRate);
 
 // One channel's pass through one engine with the latency compensation above.
 class ChannelPass {

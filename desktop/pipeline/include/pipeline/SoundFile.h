@@ -141,6 +141,7 @@ private:
     uint32_t m_channels = 0;
     SNDFILE* m_workingCopy = nullptr;
     std::string m_workingCopyPath;
+    int m_workingCopyTicket = -1;  // in the table of files removed on interruption
     bool m_mapped = false;
     bool m_mappedWritable = false;
     std::unique_ptr<CSMCore> m_core;
@@ -158,6 +159,10 @@ private:
     uint16_t m_channelCount = 0;
     uint8_t m_bitsPerSample = 0;
 };
+
+// The recordings Open accepts: WAV or WAVEX; 16-bit PCM, A-law or mu-law;
+// 8000 or 16000 Hz; one or two channels; at most 2^32 - 1 samples.
+bool IsAcceptedSoundFormat(const SF_INFO& info);
 
 // G.711 expansion of one stored byte, as the mapped mode decodes it. Mu-law
 // byte 0x7F decodes to -2 rather than 0, on purpose.

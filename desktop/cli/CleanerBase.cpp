@@ -1,0 +1,114 @@
+#include "CleanerBase.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "pipeline/SoundFile.h"
+#include "resources/StringTable.h"
+#include "resources/resource.h"
+
+const char* CleanerBase::Text(uint32_t id) const {
+    return res::LoadPair(id, m_hooks.english);
+}
+
+CleanResult CleanerBase::FailInterrupted() const {
+    return Fail(ExitStatus::Interrupted, Text(res::IDS_CLI_INTERRUPTED));
+}
+
+CleanerBase::Failure CleanerBase::CheckFiles() {
+    struct stat in {};
+    return CheckFiles(in);
+}
+
+CleanerBase::Failure CleanerBase::CheckFiles(struct stat& in) {
+    const char* input = m_request.input.c_str();
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int fd = open(input, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return Fail(ExitStatus::IoError,
+                    res::Format(Text(res::IDS_CLI_CANNOT_READ), input, std::strerror(errno)));
+    }
+    const int statError = fstat(fd, &in) == 0 ? 0 : errno;
+    close(fd);
+    if (statError != 0) {
+        return Fail(ExitStatus::IoError,
+                    res::Format(Text(res::IDS_CLI_CANNOT_READ), input, std::strerror(statError)));
+    }
+    if (S_ISDIR(in.st_mode)) {
+        return Fail(ExitStatus::IoError,
+                    res::Format(Text(res::IDS_CLI_CANNOT_READ), input, std::strerror(EISDIR)));
+    }
+    if (!S_ISREG(in.st_mode)) {
+        return Fail(ExitStatus::Refused, res::Format(Text(res::IDS_CLI_INPUT_NOT_REGULAR), input));
+    }
+    const char* output = m_request.output.c_str();
+    struct stat out {};
+    if (stat(output, &out) == 0) {
+        if (out.st_dev == in.st_dev && out.st_ino == in.st_ino) {
+            return Fail(ExitStatus::Usage, res::Format(Text(res::IDS_CLI_SAME_FILE), output));
+        }
+        if (S_ISDIR(out.st_mode)) {
+            return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CANNOT_WRITE), output,
+                                                         std::strerror(EISDIR)));
+        }
+    }
+    // The temporary output is made now: a missing or read-only folder is
+    // reported before any cleaning.
+    return OutputFailure(m_writer.Prepare(m_request.replaceOutput), m_writer.Reason());
+}
+
+CleanerBase::Failure CleanerBase::OutputFailure(OutputResult result,
+                                                const std::string& reason) const {
+    const char* output = m_request.output.c_str();
+    switch (result) {
+        case OutputResult::Ok:
+            return std::nullopt;
+        case OutputResult::Exists:
+            return Fail(ExitStatus::Usage, res::Format(Text(res::IDS_CLI_OUTPUT_EXISTS), output));
+        case OutputResult::NotRegularFile:
+            return Fail(ExitStatus::Usage,
+                        res::Format(Text(res::IDS_CLI_OUTPUT_NOT_REGULAR), output));
+        case OutputResult::Cancelled:
+            return FailInterrupted();
+        case OutputResult::Failed:
+            break;
+    }
+    return WriteFailure(reason);
+}
+
+CleanResult CleanerBase::WriteFailure(const std::string& reason) const {
+    return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CANNOT_WRITE),
+                                                 m_request.output.c_str(), reason.c_str()));
+}
+
+CleanerBase::Failure CleanerBase::CheckFormat(const SF_INFO* info) const {
+    if (info == nullptr || !IsAcceptedSoundFormat(*info)) {
+        return Fail(ExitStatus::Refused,
+                    m_request.input + ": " +
+                        res::LoadingErrorText(static_cast<int>(SoundFileResult::WrongFormat),
+                                              m_hooks.english));
+    }
+    // The header's 32-bit sizes bound the 16-bit copy (44 header bytes).
+    constexpr uint64_t kLargestWavBytes = UINT32_MAX;
+    const uint64_t copyBytes = static_cast<uint64_t>(info->frames) *
+                                   static_cast<uint64_t>(info->channels) * sizeof(int16_t) +
+                               44;
+    if (copyBytes > kLargestWavBytes) {
+        return Fail(ExitStatus::Refused,
+                    res::Format(Text(res::IDS_CLI_TOO_LONG), m_request.input.c_str()));
+    }
+    return std::nullopt;
+}
+
+CleanerBase::Failure CleanerBase::CheckInputFormat() const {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(m_request.input.c_str(), SFM_READ, &info);
+    Failure failure = CheckFormat(file != nullptr ? &info : nullptr);
+    if (file != nullptr) {
+        sf_close(file);
+    }
+    return failure;
+}

@@ -1,0 +1,155 @@
+#include "StreamRecording.h"
+
+#include <fcntl.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "CleanerBase.h"
+#include "pipeline/CleaningStream.h"
+#include "resources/StringTable.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr uint32_t kBlockFrames = CleaningStream::kMaxBlockFrames;
+
+bool SameFileState(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// The input's descriptor and libsndfile handle, closed on every way out.
+class Input {
+public:
+    ~Input() {
+        if (m_file != nullptr) {
+            sf_close(m_file);
+        }
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+    int fd() const { return m_fd; }
+    SNDFILE* file() const { return m_file; }
+    void Open(const std::string& path) {
+        m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    }
+    // The descriptor stays ours (SF_FALSE): libsndfile closes a descriptor
+    // it owns even when opening fails, and with -j another worker may have
+    // been given that number by then.
+    void OpenSound(SF_INFO& info) { m_file = sf_open_fd(m_fd, SFM_READ, &info, SF_FALSE); }
+
+private:
+    int m_fd = -1;
+    SNDFILE* m_file = nullptr;
+};
+
+class StreamCleaner : public CleanerBase {
+public:
+    using CleanerBase::CleanerBase;
+
+    CleanResult Run() {
+        struct stat before {};
+        if (auto failure = CheckFiles(before)) {
+            return *failure;
+        }
+        const char* path = m_request.input.c_str();
+        Input input;
+        input.Open(m_request.input);
+        struct stat opened {};
+        if (input.fd() < 0) {
+            return Fail(ExitStatus::IoError,
+                        res::Format(Text(res::IDS_CLI_CANNOT_READ), path, std::strerror(errno)));
+        }
+        if (fstat(input.fd(), &opened) != 0) {
+            return Fail(ExitStatus::IoError,
+                        res::Format(Text(res::IDS_CLI_CANNOT_READ), path, std::strerror(errno)));
+        }
+        if (!SameFileState(before, opened)) {
+            return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_INPUT_CHANGED), path));
+        }
+        SF_INFO info{};
+        input.OpenSound(info);
+        if (auto failure = CheckFormat(input.file() != nullptr ? &info : nullptr)) {
+            return *failure;
+        }
+        m_channels = static_cast<uint64_t>(info.channels);
+        if (const OutputResult started = m_writer.Start(info); started != OutputResult::Ok) {
+            return *OutputFailure(started, m_writer.Reason());
+        }
+        CleaningStream stream;
+        if (!stream.Init(m_request.settings, static_cast<uint32_t>(info.samplerate),
+                         static_cast<uint32_t>(info.channels), m_request.passes)) {
+            return Fail(ExitStatus::IoError,
+                        res::Format(Text(res::IDS_CLI_CLEANING_FAILED), path, 1));
+        }
+        if (auto failure = Clean(input.file(), info, stream)) {
+            return *failure;
+        }
+        // A file rewritten while it was read would give a mixture of both.
+        struct stat after {};
+        if (fstat(input.fd(), &after) != 0 || !SameFileState(opened, after)) {
+            return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_INPUT_CHANGED), path));
+        }
+        if (auto failure = OutputFailure(m_writer.Finish(), m_writer.Reason())) {
+            return *failure;
+        }
+        Report(1.0);
+        return {};
+    }
+
+private:
+    Failure Clean(SNDFILE* file, const SF_INFO& info, CleaningStream& stream) {
+        const auto channels = static_cast<uint64_t>(info.channels);
+        const auto frames = static_cast<uint64_t>(info.frames);
+        std::vector<int16_t> block(kBlockFrames * channels);
+        std::vector<int16_t> cleaned;
+        cleaned.reserve(2 * kBlockFrames * channels);
+        for (uint64_t done = 0; done < frames;) {
+            if (Interrupted()) {
+                return FailInterrupted();
+            }
+            const uint64_t want = std::min<uint64_t>(kBlockFrames, frames - done);
+            // Fewer frames than the header promised: the file was cut short
+            // while it was read.
+            if (sf_readf_short(file, block.data(), static_cast<sf_count_t>(want)) !=
+                static_cast<sf_count_t>(want)) {
+                return Fail(ExitStatus::IoError,
+                            res::Format(Text(res::IDS_CLI_INPUT_CHANGED), m_request.input.c_str()));
+            }
+            if (auto failure = Pass(stream.Push(block.data(), static_cast<uint32_t>(want), cleaned),
+                                    cleaned)) {
+                return failure;
+            }
+            done += want;
+            Report(double(done) / double(frames));
+        }
+        return Pass(stream.Finish(cleaned), cleaned);
+    }
+
+    // Writes what came out of the engines, or reports their failure.
+    Failure Pass(int code, const std::vector<int16_t>& cleaned) {
+        if (code != 0) {
+            return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CLEANING_FAILED),
+                                                         m_request.input.c_str(), code));
+        }
+        const uint64_t frames = cleaned.size() / m_channels;
+        if (frames > 0 && !m_writer.Write(cleaned.data(), frames)) {
+            return WriteFailure(m_writer.Reason());
+        }
+        return std::nullopt;
+    }
+
+    uint64_t m_channels = 1;
+};
+
+}  // namespace
+
+CleanResult StreamRecording(const CleanRequest& request, const CleanHooks& hooks) {
+    return StreamCleaner(request, hooks).Run();
+}

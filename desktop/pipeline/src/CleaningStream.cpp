@@ -1,0 +1,124 @@
+#include "pipeline/CleaningStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+ChannelStage::ChannelStage(EnginePtr engine) : m_engine(std::move(engine)) {}
+
+int ChannelStage::Push(const int16_t* samples, uint32_t count, std::vector<int16_t>& out) {
+    m_pushed += count;
+    while (count > 0) {
+        const uint32_t take = std::min<uint32_t>(count, kVelquorMaxSamplesPerCall - m_pending);
+        std::memcpy(m_input.data() + m_pending, samples, take * sizeof(int16_t));
+        m_pending += take;
+        samples += take;
+        count -= take;
+        const uint32_t whole = m_pending - m_pending % kEngineBlockSamples;
+        if (whole == 0) {
+            continue;
+        }
+        if (const int code = Run(whole, out); code != 0) {
+            return code;
+        }
+        // Keep the part that does not fill a block for the next call.
+        std::memmove(m_input.data(), m_input.data() + whole, (m_pending - whole) * sizeof(int16_t));
+        m_pending -= whole;
+    }
+    return 0;
+}
+
+int ChannelStage::Finish(std::vector<int16_t>& out) {
+    // As ChannelPass::Flush: the pending samples and enough zeros behind them
+    // for the last sample pushed to come out.
+    while (m_emitted < m_pushed) {
+        const uint32_t needed = m_pending + kEngineBlockSamples;
+        const uint32_t fed = std::min<uint32_t>(
+            (needed + kEngineBlockSamples - 1) / kEngineBlockSamples * kEngineBlockSamples,
+            kVelquorMaxSamplesPerCall);
+        std::fill(m_input.data() + m_pending, m_input.data() + fed, int16_t{0});
+        if (const int code = Run(fed, out); code != 0) {
+            return code;
+        }
+        m_pending = 0;
+    }
+    return 0;
+}
+
+int ChannelStage::Run(uint32_t samples, std::vector<int16_t>& out) {
+    const int32_t result =
+        m_engine->Process(m_input.data(), m_output.data(), static_cast<int32_t>(samples));
+    if (result != kVelquorOk) {
+        return result;
+    }
+    const uint32_t dropped = std::min(m_toDrop, samples);
+    m_toDrop -= dropped;
+    const auto count =
+        static_cast<uint32_t>(std::min<uint64_t>(samples - dropped, m_pushed - m_emitted));
+    out.insert(out.end(), m_output.data() + dropped, m_output.data() + dropped + count);
+    m_emitted += count;
+    return 0;
+}
+
+bool CleaningStream::Init(const CleaningSettings& settings, uint32_t sampleRate, uint32_t channels,
+                          int passes, const std::function<IVelquor*()>& create) {
+    m_channels = channels;
+    m_stages.clear();
+    m_stages.resize(channels);
+    m_cleaned.assign(channels, {});
+    for (uint32_t c = 0; c < channels; ++c) {
+        m_stages[c].reserve(static_cast<size_t>(std::max(passes, 1)));
+        for (int p = 0; p < passes; ++p) {
+            EnginePtr engine = MakeCleaningEngine(create, settings, sampleRate);
+            if (!engine) {
+                return false;
+            }
+            m_stages[c].emplace_back(std::move(engine));
+        }
+        m_cleaned[c].reserve(kMaxBlockFrames + kVelquorMaxSamplesPerCall);
+    }
+    m_in.reserve(kMaxBlockFrames + kVelquorMaxSamplesPerCall);
+    m_out.reserve(kMaxBlockFrames + kVelquorMaxSamplesPerCall);
+    return channels > 0;
+}
+
+int CleaningStream::Push(const int16_t* interleaved, uint32_t frames, std::vector<int16_t>& out) {
+    return Run(interleaved, std::min(frames, kMaxBlockFrames), false, out);
+}
+
+int CleaningStream::Finish(std::vector<int16_t>& out) {
+    return Run(nullptr, 0, true, out);
+}
+
+int CleaningStream::Run(const int16_t* interleaved, uint32_t frames, bool finish,
+                        std::vector<int16_t>& out) {
+    out.clear();
+    for (uint32_t c = 0; c < m_channels; ++c) {
+        m_in.clear();
+        for (uint32_t i = 0; i < frames; ++i) {
+            m_in.push_back(interleaved[uint64_t{i} * m_channels + c]);
+        }
+        // Each pass takes what the pass before it let out, then (at the end)
+        // its own remainder comes out behind that.
+        for (ChannelStage& stage : m_stages[c]) {
+            m_out.clear();
+            int code = stage.Push(m_in.data(), static_cast<uint32_t>(m_in.size()), m_out);
+            if (code == 0 && finish) {
+                code = stage.Finish(m_out);
+            }
+            if (code != 0) {
+                return code;
+            }
+            m_in.swap(m_out);
+        }
+        m_cleaned[c].swap(m_in);
+    }
+    // Every channel has taken the same samples, so as many have come out.
+    const size_t ready = m_cleaned.empty() ? 0 : m_cleaned[0].size();
+    out.resize(ready * m_channels);
+    for (uint32_t c = 0; c < m_channels; ++c) {
+        for (size_t i = 0; i < ready; ++i) {
+            out[i * m_channels + c] = m_cleaned[c][i];
+        }
+    }
+    return 0;
+}
