@@ -31,20 +31,6 @@ BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings,
     }
 
     const std::string& dir = options.outputDir;
-    struct stat st {};
-    if (stat(dir.c_str(), &st) != 0) {
-        if (mkdir(dir.c_str(), 0777) != 0) {
-            plan.status = ExitStatus::IoError;
-            plan.errors.push_back(res::Format(res::LoadPair(res::IDS_CLI_CANNOT_WRITE, english),
-                                              dir.c_str(), std::strerror(errno)));
-            return plan;
-        }
-    } else if (!S_ISDIR(st.st_mode)) {
-        plan.status = ExitStatus::Usage;
-        plan.errors.push_back(
-            res::Format(res::LoadPair(res::IDS_CLI_NOT_A_FOLDER, english), dir.c_str()));
-        return plan;
-    }
     std::set<std::string> outputs;
     for (const auto& input : options.inputs) {
         const std::string output = (fs::path(dir) / fs::path(input).filename()).string();
@@ -58,14 +44,33 @@ BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings,
     }
     if (plan.status != ExitStatus::Ok) {
         plan.requests.clear();
+        return plan;
+    }
+    struct stat st {};
+    if (stat(dir.c_str(), &st) != 0) {
+        if (mkdir(dir.c_str(), 0777) != 0) {
+            plan.status = ExitStatus::IoError;
+            plan.errors.push_back(res::Format(res::LoadPair(res::IDS_CLI_CANNOT_WRITE, english),
+                                              dir.c_str(), std::strerror(errno)));
+            plan.requests.clear();
+            return plan;
+        }
+    } else if (!S_ISDIR(st.st_mode)) {
+        plan.status = ExitStatus::Usage;
+        plan.errors.push_back(
+            res::Format(res::LoadPair(res::IDS_CLI_NOT_A_FOLDER, english), dir.c_str()));
+        plan.requests.clear();
+        return plan;
     }
     return plan;
 }
 
 ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bool english,
-                    bool quiet, ProgressBoard& board, const std::atomic<bool>& interrupted) {
+                    bool quiet, ProgressBoard& board, const std::atomic<bool>& interrupted,
+                    size_t* finished) {
     std::mutex mutex;
     size_t next = 0;
+    size_t written = 0;
     ExitStatus worst = ExitStatus::Ok;
 
     auto worker = [&](int slot) {
@@ -97,6 +102,7 @@ ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bo
             }
             std::lock_guard lock(mutex);
             worst = Worst(worst, result.status);
+            written += result.status == ExitStatus::Ok ? 1 : 0;
         }
     };
 
@@ -107,5 +113,8 @@ ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bo
     }
     worker(0);
     pool.clear();
+    if (finished != nullptr) {
+        *finished = written;
+    }
     return interrupted.load() ? ExitStatus::Interrupted : worst;
 }

@@ -15,12 +15,14 @@ struct BatchPlan {
     std::vector<std::string> errors;
 };
 
-// One request per input: OUTPUT itself, or DIR/<input's file name>. Makes DIR
-// when it does not exist. Two inputs that would land on one output are a
-// usage error.
+// One request per input: OUTPUT itself, or DIR/<input's file name>. Two
+// inputs that would land on one output are a usage error. Makes DIR when it
+// does not exist, once the plan is otherwise sound.
 BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings, bool english);
 
 // Cleans every request on up to `jobs` threads; reports each result on the
-// board. Returns the worst status.
+// board. Returns the worst status; `finished` (when not null) counts the
+// outputs written.
 ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bool english,
-                    bool quiet, ProgressBoard& board, const std::atomic<bool>& interrupted);
+                    bool quiet, ProgressBoard& board, const std::atomic<bool>& interrupted,
+                    size_t* finished = nullptr);

@@ -28,7 +28,7 @@ void ProgressBoard::Update(int slot, const std::string& name, double fraction) {
         return;
     }
     std::lock_guard lock(m_mutex);
-    m_bars[slot] = {std::filesystem::path(name).filename().string(),
+    m_bars[slot] = {Printable(std::filesystem::path(name).filename().string()),
                     std::clamp(fraction, 0.0, 1.0)};
     DrawLocked(false);
 }
@@ -42,12 +42,34 @@ void ProgressBoard::Remove(int slot) {
     DrawLocked(true);
 }
 
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
 void ProgressBoard::Print(const std::string& line) {
     std::lock_guard lock(m_mutex);
     if (m_live) {
         std::fputs("\r\033[K", m_out);
     }
-    std::fprintf(m_out, "%s\n", line.c_str());
+    std::fprintf(m_out, "%s\n", Printable(line).c_str());
     if (m_live) {
         DrawLocked(true);
     }

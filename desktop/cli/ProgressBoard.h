@@ -9,6 +9,10 @@
 #include <mutex>
 #include <string>
 
+// `text` with control characters (a newline in a file name, say) written as
+// escapes, so that one message stays one line and cannot move the cursor.
+std::string Printable(const std::string& text);
+
 class ProgressBoard {
 public:
     // `live` draws bars (standard error is a terminal and not quiet).

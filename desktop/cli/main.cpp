@@ -22,10 +22,13 @@ namespace {
 constexpr const char* kVersion = "1.0.29.55";
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_signal{0};
 
 // The first signal lets every file stop at its next check point and clean up;
 // a second one removes the temporary files at once and exits.
 void OnInterrupt(int signal) {
+    int none = 0;
+    g_signal.compare_exchange_strong(none, signal);
     if (g_interrupted.exchange(true)) {
         RemovePendingFiles();
         _exit(128 + signal);
@@ -50,7 +53,7 @@ int main(int argc, char** argv) {
     const ParsedCommandLine parsed =
         ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), english);
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "hushdesk-clean: %s\n%s", parsed.error.c_str(),
+        std::fprintf(stderr, "hushdesk-clean: %s\n%s", Printable(parsed.error).c_str(),
                      res::LoadPair(res::IDS_CLI_USAGE, english));
         return static_cast<int>(ExitStatus::Usage);
     }
@@ -82,11 +85,20 @@ int main(int argc, char** argv) {
     InstallInterruptHandlers();
     const unsigned jobs =
         options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    size_t finished = 0;
     const ExitStatus status =
-        RunBatch(plan.requests, jobs, english, options.quiet, board, g_interrupted);
+        RunBatch(plan.requests, jobs, english, options.quiet, board, g_interrupted, &finished);
     if (status == ExitStatus::Interrupted) {
-        board.Print(std::string("hushdesk-clean: ") +
-                    res::LoadPair(res::IDS_CLI_INTERRUPTED, english));
+        // Outputs finished before the signal are complete and stay.
+        const std::string text =
+            finished == 0 ? res::LoadPair(res::IDS_CLI_INTERRUPTED, english)
+                          : res::Format(res::LoadPair(res::IDS_CLI_INTERRUPTED_KEPT, english),
+                                        static_cast<int>(finished));
+        board.Print("hushdesk-clean: " + text);
+        // The usual status for death by that signal: 130 for SIGINT, 143 for
+        // SIGTERM, 129 for SIGHUP.
+        const int signal = g_signal.load();
+        return signal > 0 ? 128 + signal : static_cast<int>(status);
     }
     return static_cast<int>(status);
 }

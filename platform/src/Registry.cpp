@@ -20,8 +20,12 @@ enum class FileState { Absent, Parsed, Corrupt, Unreadable };
 
 struct LoadedRoot {
     FileState state = FileState::Absent;
+    bool notRegular = false;  // Unreadable because it is a FIFO, device, folder...
     RegKeyNode tree;
 };
+
+// ReadWholeFile's error for a path that is no regular file.
+constexpr int kNotRegularFile = -1;
 
 std::mutex faultMutex;
 RegWriteFault writeFault;
@@ -35,9 +39,21 @@ void WriteLineToStandardError(const std::string& text) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, int& error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO in the file's place must not hang the program.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = errno;
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        error = errno;
+        close(fd);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = kNotRegularFile;
+        close(fd);
         return std::nullopt;
     }
     std::string text;
@@ -68,6 +84,7 @@ LoadedRoot LoadRoot(RegRoot root, const std::string& path) {
     const auto text = ReadWholeFile(path, error);
     if (!text) {
         loaded.state = error == ENOENT ? FileState::Absent : FileState::Unreadable;
+        loaded.notRegular = error == kNotRegularFile;
         return loaded;
     }
     auto tree = ParseRegText(*text, RegRootName(root));
@@ -89,6 +106,13 @@ RegKeyNode ReadRoot(RegRoot root) {
         if (warnedPaths.insert(path).second) {
             WriteLineToStandardError("Registry file " + path +
                                      " is not in the registry export format; it reads as empty.");
+        }
+    }
+    if (loaded.notRegular) {
+        std::lock_guard lock(warnedMutex);
+        if (warnedPaths.insert(path).second) {
+            WriteLineToStandardError("Registry file " + path +
+                                     " is not a regular file; it was not read.");
         }
     }
     return std::move(loaded.tree);

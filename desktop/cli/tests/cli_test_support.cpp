@@ -77,9 +77,21 @@ RunResult RunCli(const std::vector<std::string>& args, const RunOptions& options
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (options.during) {
+        options.during();
+    }
     if (options.interruptAfterMs >= 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(options.interruptAfterMs));
-        kill(pid, SIGINT);
+        kill(pid, options.signal);
+    }
+    if (!options.interruptWhenExists.empty()) {
+        constexpr auto kPoll = std::chrono::milliseconds(2);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!fs::exists(options.interruptWhenExists) &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(kPoll);
+        }
+        kill(pid, options.signal);
     }
     int status = 0;
     waitpid(pid, &status, 0);

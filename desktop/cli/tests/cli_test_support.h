@@ -5,8 +5,10 @@
 
 #include <sndfile.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,7 +41,10 @@ struct RunResult {
 struct RunOptions {
     std::map<std::string, std::string> env;  // added to (or replacing) the environment
     bool asUnprivilegedUser = false;         // drop root rights first, when root
-    int interruptAfterMs = -1;               // send SIGINT after this long
+    int interruptAfterMs = -1;               // send `signal` after this long
+    std::string interruptWhenExists;         // or as soon as this path exists
+    int signal = SIGINT;
+    std::function<void()> during;  // runs while the program runs
 };
 
 // Runs hushdesk-clean with `args` and waits for it.
