@@ -223,6 +223,28 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_INPUT_CHANGED + 1, "%s: файл изменился во время чтения; ничего не записано"},
 
     // 4000..4019: document commands, progress dialog, saving.
+    {IDS_MENU_SAVE_CLEANED, "Save Cleaned &As..."},
+    {IDS_MENU_SAVE_CLEANED + 1, "Сохранить очищенный &как..."},
+    {IDS_SAVE_CLEANED_TITLE, "Save Cleaned Recording As"},
+    {IDS_SAVE_CLEANED_TITLE + 1, "Сохранить очищенную запись как"},
+    {IDS_ASK_SAVE_CLEANED,
+     "The cleaned recording has not been saved and will be lost.\nSave it first?"},
+    {IDS_ASK_SAVE_CLEANED + 1,
+     "Очищенная запись не сохранена и будет потеряна.\nСохранить ее сначала?"},
+    {IDS_SAVE_SAME_FILE,
+     "The cleaned recording cannot be saved over the file it was opened from.\nPlease choose "
+     "another name."},
+    {IDS_SAVE_SAME_FILE + 1,
+     "Очищенную запись нельзя сохранить поверх файла, из которого она открыта.\nВыберите "
+     "другое имя."},
+    {IDS_SAVE_FAILED, "The cleaned recording could not be saved to\n%s\n\n%s"},
+    {IDS_SAVE_FAILED + 1, "Не удалось сохранить очищенную запись в файл\n%s\n\n%s"},
+    {IDS_CLEANING_FAILED,
+     "Noise cleaning stopped with an error. The part already cleaned is kept;\nyou can run the "
+     "cleaning again."},
+    {IDS_CLEANING_FAILED + 1,
+     "Шумоочистка прервана из-за ошибки. Уже очищенная часть сохранена;\nшумоочистку можно "
+     "запустить снова."},
     // 4020..4039: waveform control and playback.
 
     {IDS_ON, "ON."},

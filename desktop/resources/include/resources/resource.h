@@ -36,6 +36,8 @@ inline constexpr uint32_t ID_LANGUAGE_ENGLISH = 32801;
 inline constexpr uint32_t ID_LANGUAGE_RUSSIAN = 32802;
 inline constexpr uint32_t ID_VIEW_TOOLBAR = 59392;     // also the toolbar's window id
 inline constexpr uint32_t ID_VIEW_STATUS_BAR = 59393;  // also the status bar's window id
+// File > Save Cleaned As (Ctrl+S): writes the recording as it now stands.
+inline constexpr uint32_t ID_FILE_SAVE_CLEANED = 32810;
 
 // Dialog results and the standard buttons.
 inline constexpr uint32_t IDOK = 1;
@@ -212,7 +214,15 @@ inline constexpr uint32_t IDS_CLI_INTERRUPTED_KEPT = 3036;
 inline constexpr uint32_t IDS_CLI_TEMP_FOLDER = 3038;
 inline constexpr uint32_t IDS_CLI_INPUT_CHANGED = 3040;
 
-// 4000..4019 and 4020..4039: see the ranges at the top of this file.
+
+// Document commands, progress dialog, saving (Russian at id + 1).
+inline constexpr uint32_t IDS_MENU_SAVE_CLEANED = 4000;   // File menu caption
+inline constexpr uint32_t IDS_SAVE_CLEANED_TITLE = 4002;  // the save dialog's title
+inline constexpr uint32_t IDS_ASK_SAVE_CLEANED = 4004;    // before a cleaned result is discarded
+inline constexpr uint32_t IDS_SAVE_SAME_FILE = 4006;      // the target is the opened recording
+inline constexpr uint32_t IDS_SAVE_FAILED = 4008;         // format: target path, reason
+inline constexpr uint32_t IDS_CLEANING_FAILED = 4010;     // the job ended without finishing
+// 4020..4039: see the ranges at the top of this file.
 
 // Desktop texts without a number of their own (Russian at id + 1 for pairs).
 inline constexpr uint32_t IDS_ON = 4040;   // "ON." / "ВКЛ."
@@ -285,6 +295,11 @@ inline constexpr TextPair kTextOn = NextIdPair(IDS_ON);
 inline constexpr TextPair kTextOff = NextIdPair(IDS_OFF);
 inline constexpr TextPair kTextFileInfo = NextIdPair(IDS_FILE_INFO);
 inline constexpr TextPair kTextSummaryProgress = NextIdPair(IDS_SUMMARY_PROGRESS);
+inline constexpr TextPair kTextSaveCleanedTitle = NextIdPair(IDS_SAVE_CLEANED_TITLE);
+inline constexpr TextPair kTextAskSaveCleaned = NextIdPair(IDS_ASK_SAVE_CLEANED);
+inline constexpr TextPair kTextSaveSameFile = NextIdPair(IDS_SAVE_SAME_FILE);
+inline constexpr TextPair kTextSaveFailed = NextIdPair(IDS_SAVE_FAILED);
+inline constexpr TextPair kTextCleaningFailed = NextIdPair(IDS_CLEANING_FAILED);
 
 inline constexpr TextPair kTextTuneCaption{IDS_TUNE_CAPTION, IDS_RU_TUNE_CAPTION};
 inline constexpr TextPair kTextTuneNoiseCancel{IDS_TUNE_NOISE_CANCEL, IDS_RU_TUNE_NOISE_CANCEL};

@@ -27,6 +27,7 @@ constexpr IdMapping kIdTable[] = {
     {res::ID_LANGUAGE_RUSSIAN, kPrivate + 10},
     {res::ID_VIEW_TOOLBAR, kPrivate + 11},
     {res::ID_VIEW_STATUS_BAR, kPrivate + 12},
+    {res::ID_FILE_SAVE_CLEANED, kPrivate + 13},
 };
 
 }  // namespace

@@ -28,6 +28,7 @@ std::vector<Menu> BuildMainMenu() {
         {{IDS_MENU_FILE, IDS_RU_MENU_FILE},
          {Command(ID_FILE_OPEN, {IDS_MENU_OPEN, IDS_RU_MENU_OPEN}, kCtrl("O")),
           Command(ID_FILE_CLOSE, {IDS_MENU_CLOSE, IDS_RU_MENU_CLOSE}, kCtrl("W")),
+          Command(ID_FILE_SAVE_CLEANED, NextIdPair(IDS_MENU_SAVE_CLEANED), kCtrl("S")),
           Command(ID_APP_EXIT, {IDS_MENU_EXIT, IDS_RU_MENU_EXIT}, {false, true, "F4"})}},
         {{IDS_MENU_PLAY, IDS_RU_MENU_PLAY},
          {Command(ID_PLAY, {IDS_MENU_PLAY_ITEM, IDS_RU_MENU_PLAY_ITEM}),

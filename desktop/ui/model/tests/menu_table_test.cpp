@@ -29,7 +29,8 @@ TEST(MenuTable, ItemsInOrderWithTheirCommands) {
         return ids;
     };
     using V = std::vector<uint32_t>;
-    EXPECT_EQ(commands(0), (V{res::ID_FILE_OPEN, res::ID_FILE_CLOSE, res::ID_APP_EXIT}));
+    EXPECT_EQ(commands(0), (V{res::ID_FILE_OPEN, res::ID_FILE_CLOSE, res::ID_FILE_SAVE_CLEANED,
+                              res::ID_APP_EXIT}));
     EXPECT_EQ(commands(1),
               (V{res::ID_PLAY, res::ID_PAUSE, res::ID_STOP, res::ID_PLAY_FROM_CURSOR}));
     EXPECT_EQ(commands(2), (V{res::ID_NOISE_SETTINGS, res::ID_NOISE_CLEAN}));
@@ -60,6 +61,10 @@ TEST(MenuTable, LabelsTakeShortcutsFromTheTableNotFromTheCaption) {
     EXPECT_EQ(MenuLabel(*FindMenuItem(res::ID_NOISE_SETTINGS), true),
               "Noise Cleaning Se&ttings...\tCtrl+T");
     EXPECT_EQ(MenuLabel(*FindMenuItem(res::ID_APP_EXIT), true), "Exi&t\tAlt+F4");
+    EXPECT_EQ(MenuLabel(*FindMenuItem(res::ID_FILE_SAVE_CLEANED), true),
+              "Save Cleaned &As...\tCtrl+S");
+    EXPECT_EQ(MenuLabel(*FindMenuItem(res::ID_FILE_SAVE_CLEANED), false),
+              "Сохранить очищенный &как...\tCtrl+S");
     EXPECT_EQ(MenuLabel(*FindMenuItem(res::ID_STOP), true), "Stop");
     EXPECT_EQ(MenuLabel(*FindMenuItem(res::ID_STOP), false), "Ос&танов");
     EXPECT_EQ(MenuLabel(*FindMenuItem(res::ID_ZOOM_OUT), false), "Масштаб -");

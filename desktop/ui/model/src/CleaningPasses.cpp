@@ -1,0 +1,41 @@
+#include "uimodel/CleaningPasses.h"
+
+namespace uimodel {
+
+void CleaningPasses::Opened() {
+    m_nCleanPasses = 0;
+    m_bCleanAllowed = true;
+    m_bUnsavedResult = false;
+}
+
+void CleaningPasses::Closed() {
+    m_nCleanPasses = 0;
+    m_bCleanAllowed = false;
+    m_bUnsavedResult = false;
+}
+
+void CleaningPasses::PassStarted() {
+    m_bCleanAllowed = false;
+}
+
+void CleaningPasses::PassEnded(PassEnd end, int32_t afterNc) {
+    m_bUnsavedResult = true;
+    if (end == PassEnd::Failed) {
+        m_bCleanAllowed = true;
+        return;
+    }
+    ++m_nCleanPasses;
+    m_bCleanAllowed = afterNc > 0;
+}
+
+void CleaningPasses::SettingsChanged(int32_t afterNc) {
+    if (m_nCleanPasses > 0) {
+        m_bCleanAllowed = afterNc > 0;
+    }
+}
+
+void CleaningPasses::Saved() {
+    m_bUnsavedResult = false;
+}
+
+}  // namespace uimodel
