@@ -30,7 +30,7 @@ bool CQuellixApp::OnInit() {
 
 bool CQuellixApp::InitInstance(const std::vector<std::string>& files) {
     ui::InstallPlatformMessageHandler();
-    m_document = std::make_unique<CQuellixDoc>();
+    m_document = std::make_unique<CQuellixDoc>(m_jobSync);
     m_frame = new CMainFrame(*m_document);
     m_frame->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
         event.Skip();

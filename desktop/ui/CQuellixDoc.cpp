@@ -1,25 +1,87 @@
 #include "CQuellixDoc.h"
 
 #include <wx/app.h>
+#include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/toplevel.h>
+#include <wx/utils.h>
 
+#include "CProgressDlg.h"
+#include "CQuellixView.h"
 #include "CTuneDlg.h"
+#include "MessageBox.h"
+#include "UiText.h"
 #include "WxIds.h"
+#include "pipeline/LoadingJob.h"
 #include "pipeline/SettingsStore.h"
+#if __has_include("pipeline/SoundFileWriter.h")
+#include "pipeline/SoundFileWriter.h"
+#define TEMP_HAS_WRITER 1
+#endif
+#include "pipeline/WaveformDisplay.h"
+#include "platform/Files.h"
+#include "resources/StringTable.h"
 #include "resources/resource.h"
+#include "uimodel/FileInformation.h"
 
-CQuellixDoc::CQuellixDoc() {
-    LoadSettings(&m_settings);
-    Bind(wxEVT_MENU, &CQuellixDoc::OnNoiseSettings, this, ui::WxId(res::ID_NOISE_SETTINGS));
+namespace {
+
+uimodel::PassEnd PassEndOf(const JobOutcome& outcome) {
+    switch (outcome.end) {
+        case JobEnd::Finished:
+            return uimodel::PassEnd::Finished;
+        case JobEnd::Cancelled:
+            return uimodel::PassEnd::Cancelled;
+        case JobEnd::Error:
+        case JobEnd::Failed:
+            break;
+    }
+    return uimodel::PassEnd::Failed;
 }
 
-CQuellixDoc::~CQuellixDoc() = default;
+}  // namespace
 
-bool CQuellixDoc::OpenPath(const std::string& path) {
-    m_strPath = path;
-    m_nCleanPasses = 0;
-    SetTitle(wxFileName(wxString::FromUTF8(path.c_str())).GetFullName().utf8_string());
-    return true;
+CQuellixDoc::CQuellixDoc(JobSync& sync) : m_sync(sync) {
+    LoadSettings(&m_settings);
+    Bind(wxEVT_MENU, &CQuellixDoc::OnFileOpen, this, ui::WxId(res::ID_FILE_OPEN));
+    Bind(wxEVT_MENU, &CQuellixDoc::OnFileClose, this, ui::WxId(res::ID_FILE_CLOSE));
+    Bind(wxEVT_MENU, &CQuellixDoc::OnNoiseClean, this, ui::WxId(res::ID_NOISE_CLEAN));
+    Bind(wxEVT_MENU, &CQuellixDoc::OnNoiseSettings, this, ui::WxId(res::ID_NOISE_SETTINGS));
+    Bind(wxEVT_MENU, &CQuellixDoc::OnSaveCleaned, this, ui::WxId(res::ID_FILE_SAVE_CLEANED));
+}
+
+CQuellixDoc::~CQuellixDoc() {
+    // The working copy lives only while its recording is open.
+    ReleaseRecording();
+}
+
+wxWindow* CQuellixDoc::DialogParent() const {
+    if (m_pView != nullptr) {
+        return m_pView;
+    }
+    return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
+}
+
+bool CQuellixDoc::Playing() const {
+    return m_pView != nullptr && (m_pView->IsPlaying() || m_pView->IsPaused());
+}
+
+bool CQuellixDoc::CanOpen() const {
+    return !m_bModalOpen && (m_pView == nullptr || !m_pView->IsPlaying());
+}
+
+bool CQuellixDoc::CanClose() const {
+    return !m_bModalOpen && m_pView != nullptr && m_pView->HasStrips() &&
+           m_soundFile.Frames() > 0 && !m_pView->IsPlaying();
+}
+
+bool CQuellixDoc::CanPerform() const {
+    return !m_bModalOpen && m_bCleanAllowed && m_pView != nullptr && m_pView->HasStrips() &&
+           m_soundFile.Frames() > 0 && !Playing();
+}
+
+bool CQuellixDoc::CanSaveCleaned() const {
+    return !m_bModalOpen && !m_strPath.empty() && m_soundFile.Frames() > 0;
 }
 
 void CQuellixDoc::SetTitle(const std::string& title) {
@@ -27,6 +89,197 @@ void CQuellixDoc::SetTitle(const std::string& title) {
     if (onTitleChanged) {
         onTitleChanged();
     }
+}
+
+std::string CQuellixDoc::FileInformation() const {
+    if (m_strPath.empty()) {
+        return {};
+    }
+    return uimodel::FileInformationText(m_strPath, m_soundFile.SampleRate(), m_soundFile.Frames(),
+                                        m_soundFile.ChannelCount(), m_bEnglish != 0);
+}
+
+void CQuellixDoc::OnFileOpen(wxCommandEvent&) {
+    if (!CanOpen() || !ConfirmDiscard()) {
+        return;
+    }
+    if (m_pView != nullptr) {
+        m_pView->StopPlayback();
+    }
+    const std::string path = ChooseFile(false);
+    if (path.empty()) {
+        if (m_pView != nullptr) {
+            m_pView->Refresh();
+        }
+        return;
+    }
+    // The question was asked before the file dialog.
+    m_bUnsavedResult = false;
+    OpenPath(path);
+}
+
+std::string CQuellixDoc::ChooseFile(bool save) {
+    if (chooseFile) {
+        return chooseFile(save);
+    }
+    m_bModalOpen = true;
+    std::string chosen;
+    if (save) {
+        const wxFileName source(ui::Wx(m_strPath));
+        wxFileDialog dialog(DialogParent(), ui::Text(res::kTextSaveCleanedTitle, m_bEnglish != 0),
+                            source.GetPath(), source.GetName() + "-cleaned.wav",
+                            ui::Text(res::IDS_OPEN_FILTER), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+        if (dialog.ShowModal() == wxID_OK) {
+            chosen = dialog.GetPath().utf8_string();
+        }
+    } else {
+        wxFileDialog dialog(DialogParent(), wxEmptyString, wxEmptyString, wxEmptyString,
+                            ui::Text(res::IDS_OPEN_FILTER), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+        if (dialog.ShowModal() == wxID_OK) {
+            chosen = dialog.GetPath().utf8_string();
+        }
+    }
+    m_bModalOpen = false;
+    return chosen;
+}
+
+bool CQuellixDoc::OpenPath(const std::string& path) {
+    if (m_bModalOpen || !ConfirmDiscard()) {
+        return false;
+    }
+    CloseRecording();
+    m_strPath = path;
+    Opened();
+
+    // The job builds into staging; nothing on screen changes until it is done.
+    std::unique_ptr<CSegmentation> segmentation;
+    WaveformDisplay display;
+    LoadingContext context;
+    context.sync = &m_sync;
+    context.soundFile = &m_soundFile;
+    context.path = path;
+    context.segmentation = &segmentation;
+    context.summary = &display.summary;
+    context.strips = &display.strips;
+    m_bModalOpen = true;
+    CProgressDlg dialog(DialogParent(), m_sync, false, m_bEnglish != 0,
+                        [&context](platform::MessageTarget& window) {
+                            context.dialog = &window;
+                            return LoadingJob(context);
+                        });
+    const int result = dialog.DoModal();
+    m_bModalOpen = false;
+    if (result != kDialogOk) {
+        CloseRecording();
+        return false;
+    }
+    m_pSegmentation = std::move(segmentation);
+    m_bMappedMode = m_soundFile.IsMapped();
+    SetTitle(uimodel::TitleFromPath(m_strPath));
+    if (m_pView != nullptr) {
+        m_pView->SetFileInformation(FileInformation());
+        m_pView->SetWaveform(std::move(display));
+    }
+    return true;
+}
+
+void CQuellixDoc::OnFileClose(wxCommandEvent&) {
+    if (!CanClose() || !ConfirmDiscard()) {
+        return;
+    }
+    CloseRecording();
+}
+
+void CQuellixDoc::CloseRecording() {
+    if (m_pView != nullptr) {
+        m_pView->StopPlayback();
+        m_pView->ReleaseWaveform();
+    }
+    const bool hadTitle = !m_strTitle.empty();
+    {
+        wxBusyCursor busy;
+        ReleaseRecording();
+    }
+    if (m_pView != nullptr) {
+        m_pView->ClearFileInformation();
+    }
+    if (hadTitle) {
+        SetTitle({});
+    }
+}
+
+void CQuellixDoc::ReleaseRecording() {
+    m_pSegmentation.reset();
+    m_soundFile.Close();
+    m_soundFile.DeleteWorkingCopy();
+    m_bMappedMode = false;
+    m_strPath.clear();
+    Closed();
+}
+
+void CQuellixDoc::OnNoiseClean(wxCommandEvent&) {
+    if (CanPerform()) {
+        RunCleaning();
+    }
+}
+
+void CQuellixDoc::RunCleaning() {
+    if (m_pView == nullptr || m_soundFile.Frames() == 0) {
+        return;
+    }
+    PassStarted();
+    CleaningContext context;
+    context.soundFile = &m_soundFile;
+    context.settings = &m_settings;
+    context.buffers = &m_buffers;
+    context.sync = &m_sync;
+    context.documentHasView = true;
+    context.hasChannel1Strip = m_pView->HasChannel1Strip();
+    if (createEngine) {
+        context.createEngine = createEngine;
+    }
+    m_bModalOpen = true;
+    CProgressDlg dialog(DialogParent(), m_sync, true, m_bEnglish != 0,
+                        [&context](platform::MessageTarget& window) {
+                            context.dialog = &window;
+                            return CleaningJob(context);
+                        });
+    dialog.DoModal();
+    m_bModalOpen = false;
+    const uimodel::PassEnd end = PassEndOf(dialog.Outcome());
+    if (end == uimodel::PassEnd::Failed) {
+        ui::ShowMessageBox(ui::Text(res::kTextCleaningFailed, m_bEnglish != 0),
+                           ui::Text(res::IDS_APP_TITLE), wxOK | wxICON_ERROR, DialogParent());
+    }
+
+    // Redraw what the pass left, finished or not. The percent goes to the
+    // main window's caption while the summary is rebuilt.
+    {
+        wxBusyCursor busy;
+        auto* top = wxTheApp != nullptr ? wxDynamicCast(wxTheApp->GetTopWindow(), wxTopLevelWindow)
+                                        : nullptr;
+        const wxString caption = top != nullptr ? top->GetTitle() : wxString();
+        SummaryTitleProgress title;
+        title.show = [this, top](uint32_t percent) {
+            if (top != nullptr) {
+                top->SetTitle(
+                    ui::Wx(res::Format(res::LoadText(res::IDS_SUMMARY_PROGRESS_FORMAT), percent,
+                                       res::LoadPair(res::kTextSummaryProgress, m_bEnglish != 0))));
+            }
+        };
+        title.restore = [top, caption] {
+            if (top != nullptr) {
+                top->SetTitle(caption);
+            }
+        };
+        WaveformDisplay display;
+        BuildWaveformDisplay(display, m_soundFile, &title);
+        m_pSegmentation =
+            std::make_unique<CSegmentation>(m_soundFile.Frames(), m_soundFile.SampleRate());
+        m_pSegmentation->cursorFrame = 0;
+        m_pView->SetWaveform(std::move(display));
+    }
+    PassEnded(end, m_settings.afterNc);
 }
 
 void CQuellixDoc::RunSettingsDialog(wxWindow* parent) {
@@ -39,12 +292,65 @@ void CQuellixDoc::RunSettingsDialog(wxWindow* parent) {
         return;
     }
     SaveSettings(&m_settings);
-    if (m_nCleanPasses > 0) {
-        m_bCleanAllowed = m_settings.afterNc > 0;
-    }
+    SettingsChanged(m_settings.afterNc);
 }
 
 void CQuellixDoc::OnNoiseSettings(wxCommandEvent&) {
-    wxWindow* parent = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
-    RunSettingsDialog(parent);
+    RunSettingsDialog(DialogParent());
+}
+
+void CQuellixDoc::OnSaveCleaned(wxCommandEvent&) {
+    if (CanSaveCleaned()) {
+        RunSaveCleanedAs();
+    }
+}
+
+bool CQuellixDoc::RunSaveCleanedAs() {
+    const std::string path = ChooseFile(true);
+    return !path.empty() && SaveCleanedTo(path);
+}
+
+bool CQuellixDoc::SaveCleanedTo(const std::string& path) {
+    const bool english = m_bEnglish != 0;
+    if (m_soundFile.Frames() == 0 || m_strPath.empty()) {
+        return false;
+    }
+    if (platform::SameFile(path, m_strPath) ||
+        platform::SameFile(path, m_soundFile.WorkingCopyPath())) {
+        ui::ShowMessageBox(ui::Text(res::kTextSaveSameFile, english), ui::Text(res::IDS_APP_TITLE),
+                           wxOK | wxICON_ERROR, DialogParent());
+        return false;
+    }
+#ifndef TEMP_HAS_WRITER
+    return false;
+#else
+    SaveResult saved;
+    {
+        wxBusyCursor busy;
+        SaveOptions options;
+        options.replace = true;  // the save dialog has asked about an existing file
+        saved = SaveSoundFile(m_soundFile, path, options);
+    }
+    if (saved.result != OutputResult::Ok) {
+        ui::ShowMessageBox(ui::Wx(res::Format(res::LoadPair(res::kTextSaveFailed, english),
+                                              path.c_str(), saved.reason.c_str())),
+                           ui::Text(res::IDS_APP_TITLE), wxOK | wxICON_ERROR, DialogParent());
+        return false;
+    }
+    Saved();
+    return true;
+#endif
+}
+
+bool CQuellixDoc::ConfirmDiscard() {
+    if (!m_bUnsavedResult || m_strPath.empty()) {
+        return true;
+    }
+    const int answer = ui::ShowMessageBox(ui::Text(res::kTextAskSaveCleaned, m_bEnglish != 0),
+                                          ui::Text(res::IDS_APP_TITLE),
+                                          wxYES_NO | wxCANCEL | wxICON_QUESTION, DialogParent());
+    if (answer == wxID_YES) {
+        return RunSaveCleanedAs();
+    }
+    return answer == wxID_NO;
 }

@@ -1,27 +1,87 @@
-// The program's one view, the frame's client window.
+// The program's one view, the frame's client window: the read-only
+// file-information box above the waveform area, with a 5-pixel separator
+// below each, laid out in pixels whenever the view is resized.
 //
-// PLACEHOLDER: this minimal panel only holds the place of the real view (the
-// file-information box above the waveform control, playback), which replaces
-// it. What the rest of the program relies on:
-//  - constructed by CMainFrame as its only child window besides the bars;
-//  - OnInitialUpdate() is called once, after the frame has applied the
-//    interface language and before the frame is shown;
-//  - commands and update-UI events reach it first (see CMainFrame.h), so its
-//    handlers are plain Binds with ui::WxId(res::ID_...) ids.
+// The waveform area is a seam: until the waveform control takes its place it
+// is a plain grey child window (id 1000). Whatever sits there is reached only
+// through the members of the "waveform" section below, which the document
+// uses to hand over a freshly built display and to release it.
+//
+// Commands and update-UI events reach the view first (see CMainFrame.h); the
+// view enables the document's Open, Close, Perform and Save Cleaned As
+// commands. A WAV file dropped anywhere on the view is opened as File > Open
+// opens it, and closing the frame asks before a cleaned result is lost.
 #pragma once
 
+#include <wx/font.h>
 #include <wx/panel.h>
 
+#include <string>
+#include <vector>
+
+#include "pipeline/WaveformDisplay.h"
+
 class CQuellixDoc;
+class wxCloseEvent;
+class wxTextCtrl;
+class wxUpdateUIEvent;
 
 class CQuellixView : public wxPanel {
 public:
-    CQuellixView(wxWindow* parent, CQuellixDoc& document);
+    // Layout, in pixels.
+    static constexpr int kInfoHeightPx = 68;
+    static constexpr int kSeparatorPx = 5;
+    static constexpr int kMinLayoutPx = 150;  // smaller sizes keep the last layout
+    static constexpr int kInfoFontPx = 15;
 
+    CQuellixView(wxWindow* parent, CQuellixDoc& document);
+    ~CQuellixView() override;
+
+    // Called once by the frame after the interface language is applied.
     virtual void OnInitialUpdate();
 
     CQuellixDoc& GetDocument() const { return m_document; }
 
+    // The information box's text ("\r\n" line breaks, as the document builds it).
+    void SetFileInformation(const std::string& text);
+    void ClearFileInformation();
+    wxTextCtrl& InfoBox() const { return *m_info; }
+
+    // ---- waveform --------------------------------------------------------
+    // Shows `display` (moved in; the strips keep pointing into its summary)
+    // with the whole recording visible.
+    void SetWaveform(WaveformDisplay display);
+    // Drops the strips and the summary (and whatever the control derived from
+    // them). Nothing is drawn from the recording afterwards.
+    void ReleaseWaveform();
+    const WaveformDisplay& Waveform() const { return m_display; }
+    bool HasStrips() const { return m_display.HasStrips(); }
+    bool HasChannel1Strip() const { return m_display.strips.channel1 != nullptr; }
+    // Playback state; the view plays nothing yet.
+    bool IsPlaying() const { return false; }
+    bool IsPaused() const { return false; }
+    // Stops playback before the samples it reads are freed or replaced.
+    void StopPlayback() {}
+    // The window in the waveform area.
+    wxWindow& WaveArea() const { return *m_wave; }
+    // What a drop of `files` does (the drop targets call it; so do tests):
+    // opens the first file, once the drop itself has ended.
+    void DropFiles(const std::vector<std::string>& files);
+
 private:
+    void LayOut(int width, int height);
+    void OnSize(wxSizeEvent& event);
+    void OnUpdateOpen(wxUpdateUIEvent& event);
+    void OnUpdateClose(wxUpdateUIEvent& event);
+    void OnUpdatePerform(wxUpdateUIEvent& event);
+    void OnUpdateSaveCleaned(wxUpdateUIEvent& event);
+    void OnFrameClose(wxCloseEvent& event);
+
     CQuellixDoc& m_document;
+    wxFont m_font;
+    wxTextCtrl* m_info = nullptr;
+    wxWindow* m_separatorTop = nullptr;     // 1017
+    wxWindow* m_separatorBottom = nullptr;  // 1019
+    wxWindow* m_wave = nullptr;             // 1000
+    WaveformDisplay m_display;
 };
