@@ -146,12 +146,15 @@ protected:
         return output;
     }
 
-    // Cancels the next progress dialog once its bar has moved (with the
-    // button, or with Esc), noting what it showed and saving a screenshot.
-    void CancelNextProgressDialog(const std::string& screenshot = {}, bool escape = false) {
+    enum class CancelBy { Button, Escape, CloseBox };
+
+    // Cancels the next progress dialog once its bar has moved, noting what it
+    // showed and saving a screenshot.
+    void CancelNextProgressDialog(const std::string& screenshot = {},
+                                  CancelBy by = CancelBy::Button) {
         m_caption.clear();
         m_button.clear();
-        guitest::WhenModalDialogOpens([this, screenshot, escape](wxDialog& dialog) {
+        guitest::WhenModalDialogOpens([this, screenshot, by](wxDialog& dialog) {
             auto& progress = dynamic_cast<CProgressDlg&>(dialog);
             EXPECT_TRUE(PumpUntil([&] { return progress.Bar().GetValue() > 0; }));
             m_caption = dialog.GetTitle().utf8_string();
@@ -159,10 +162,12 @@ protected:
             if (!screenshot.empty()) {
                 EXPECT_TRUE(guitest::SaveScreenshot(dialog, screenshot));
             }
-            if (escape) {
+            if (by == CancelBy::Escape) {
                 wxKeyEvent key(wxEVT_CHAR_HOOK);
                 key.m_keyCode = WXK_ESCAPE;
                 dialog.GetEventHandler()->ProcessEvent(key);
+            } else if (by == CancelBy::CloseBox) {
+                EXPECT_FALSE(dialog.Close());  // vetoed: it closes once the job has ended
             } else {
                 guitest::PressButton(dialog, progress.CancelButton().GetId());
             }
@@ -387,7 +392,8 @@ TEST_F(DocumentTest, CancelStopsTheCleaningAndLeavesTheRestUntouched) {
         ASSERT_TRUE(Doc().OpenPath(path));
         const std::vector<int16_t> original = DocumentSamples();
         // The button in English, Esc in Russian.
-        CancelNextProgressDialog(english ? "progress-english" : "progress-russian", !english);
+        CancelNextProgressDialog(english ? "progress-english" : "progress-russian",
+                                 english ? CancelBy::Button : CancelBy::Escape);
         SendCommand(*m_frame, res::ID_NOISE_CLEAN);
         const std::vector<int16_t> after = DocumentSamples();
         ASSERT_EQ(after.size(), original.size());
@@ -443,7 +449,7 @@ TEST_F(DocumentTest, TheWorkingCopyLivesOnlyWhileItsRecordingIsOpen) {
     EXPECT_EQ(Pane(7), "Noise-Clean Passed:  0.");
 
     UseSlowEngine();
-    CancelNextProgressDialog();
+    CancelNextProgressDialog({}, CancelBy::CloseBox);
     SendCommand(*m_frame, res::ID_NOISE_CLEAN);
     EXPECT_EQ(Pane(7), "Noise-Clean Passed:  1.");
     Doc().createEngine = nullptr;
