@@ -309,6 +309,15 @@ TEST_F(DocumentTest, SaveCleanedAsWritesTheBatchCleanersFileAndRefusesTheOpenedO
         EXPECT_EQ(testsupport::ReadBytes(path), originalBytes);
         EXPECT_TRUE(Doc().m_bUnsavedResult);
 
+        // A folder that does not exist: the box names the target and the reason.
+        const std::string nowhere = m_data.File("missing/out.wav");
+        EXPECT_FALSE(Doc().SaveCleanedTo(nowhere));
+        const std::string failure = m_boxes.Boxes().back().text;
+        EXPECT_EQ(failure.rfind("The cleaned recording could not be saved to\n" + nowhere, 0), 0u)
+            << failure;
+        EXPECT_GT(failure.size(), 46 + nowhere.size() + 2);
+        EXPECT_FALSE(fs::exists(m_data.File("missing")));
+
         const std::string saved = m_data.File("saved" + std::to_string(format) + ".wav");
         Doc().chooseFile = [&](bool save) { return save ? saved : std::string(); };
         SendCommand(*m_frame, res::ID_FILE_SAVE_CLEANED);
