@@ -17,6 +17,7 @@
 #include "CQuellixDoc.h"
 #include "CQuellixView.h"
 #include "GuiTest.h"
+#include "PipelineTestSupport.h"
 #include "WxIds.h"
 #include "pipeline/SettingsStore.h"
 #include "platform/Registry.h"
@@ -202,10 +203,15 @@ TEST_F(ShellTest, UnreadablePlacementFallsBackToTheDefault) {
     EXPECT_EQ(frame.GetRect(), wxRect(10, 10, 690, 490));
 }
 
-TEST_F(ShellTest, CommandLineFileBecomesTheDocumentTitle) {
-    CMainFrame& frame = StartProgram({"/recordings/interview.wav", "/ignored.wav"});
-    EXPECT_EQ(frame.GetDocument().m_strPath, "/recordings/interview.wav");
+TEST_F(ShellTest, CommandLineFileIsOpenedAsFileOpenOpensIt) {
+    testsupport::TempFolder recordings;
+    const std::string path = recordings.File("interview.wav");
+    ASSERT_TRUE(testsupport::WritePcmWav(path, 8000, 1, testsupport::Noise(8000, 3, 2000)));
+    CMainFrame& frame = StartProgram({path, "/ignored.wav"});
+    EXPECT_EQ(frame.GetDocument().m_strPath, path);
     EXPECT_EQ(frame.GetTitle().utf8_string(), "interview.wav - Hushdesk");
+    EXPECT_TRUE(frame.GetView()->HasStrips());
+    EXPECT_EQ(frame.GetDocument().SoundFile().Frames(), 8000u);
 }
 
 TEST_F(ShellTest, SettingsReevaluateRecleaningOnlyAfterAPass) {
@@ -302,6 +308,11 @@ TEST_F(ShellTest, MessagesFromAWorkerThreadAreQueuedWithoutWaiting) {
 
 TEST_F(ShellTest, KeysComeFromTheTableNotFromCaptionText) {
     CMainFrame& frame = StartProgram();
+    // Close is enabled only with a recording open.
+    testsupport::TempFolder recordings;
+    const std::string path = recordings.File("talk.wav");
+    ASSERT_TRUE(testsupport::WritePcmWav(path, 8000, 1, testsupport::Noise(8000, 3, 2000)));
+    ASSERT_TRUE(frame.GetDocument().OpenPath(path));
     int closes = 0;
     frame.GetDocument().Bind(
         wxEVT_MENU, [&](wxCommandEvent&) { ++closes; }, ui::WxId(res::ID_FILE_CLOSE));
