@@ -14,10 +14,7 @@
 #include "WxIds.h"
 #include "pipeline/LoadingJob.h"
 #include "pipeline/SettingsStore.h"
-#if __has_include("pipeline/SoundFileWriter.h")
 #include "pipeline/SoundFileWriter.h"
-#define TEMP_HAS_WRITER 1
-#endif
 #include "pipeline/WaveformDisplay.h"
 #include "platform/Files.h"
 #include "resources/StringTable.h"
@@ -321,9 +318,6 @@ bool CQuellixDoc::SaveCleanedTo(const std::string& path) {
                            wxOK | wxICON_ERROR, DialogParent());
         return false;
     }
-#ifndef TEMP_HAS_WRITER
-    return false;
-#else
     SaveResult saved;
     {
         wxBusyCursor busy;
@@ -339,7 +333,6 @@ bool CQuellixDoc::SaveCleanedTo(const std::string& path) {
     }
     Saved();
     return true;
-#endif
 }
 
 bool CQuellixDoc::ConfirmDiscard() {
