@@ -5,26 +5,12 @@
 #include <numbers>
 #include <vector>
 
+#include "Avx2Kernels.h"
+#include "RealFftKernels.h"
+
 namespace velquor {
 
 namespace {
-
-// Where each table sits in FftPlan::tables, with M = N/2 complex points:
-// stage twiddles (cosines, then sines; the stage of half-size h starts at
-// h - 4), split-step twiddles (cosines, then sines of 2 pi k / N, k < M), and
-// the work area (real and imaginary halves of two M-point sequences).
-struct Layout {
-    int n;
-    int m;
-    float* stageCos;
-    float* stageSin;
-    float* splitCos;
-    float* splitSin;
-    float* re;
-    float* im;
-    float* re2;
-    float* im2;
-};
 
 int FftPlanFloats(int order) {
     return 4 << order;
@@ -32,13 +18,6 @@ int FftPlanFloats(int order) {
 
 int FftPlanOrigins(int order) {
     return 1 << (order - kMinFftOrder);
-}
-
-Layout LayOut(const FftPlan& plan) {
-    const int n = 1 << plan.order;
-    const int m = n / 2;
-    float* t = plan.tables;
-    return Layout{n, m, t, t + m, t + 2 * m, t + 3 * m, t + 4 * m, t + 5 * m, t + 6 * m, t + 7 * m};
 }
 
 // sin and cos of 2 pi i / N for i = 0..N/2, read from the quarter-period table
@@ -79,6 +58,7 @@ int ReverseBits(int value, int bits) {
 
 void FillFftPlan(FftPlan& plan, int order, const float* sine) {
     plan.order = order;
+    plan.path = ChosenPath();
     const Layout l = LayOut(plan);
     for (int h = 4; h < l.m; h *= 2) {
         const int step = l.n / (2 * h);  // twiddle j of this stage is e^(-2 pi i j step / N)
@@ -95,115 +75,6 @@ void FillFftPlan(FftPlan& plan, int order, const float* sine) {
     // bits, which is q reversed over two bits fewer.
     for (int q = 0; q < l.m / 4; ++q) {
         plan.origins[q] = ReverseBits(q, order - kMinFftOrder);
-    }
-}
-
-// The first two stages (twiddles 1 and -i) taken straight from the input in
-// bit-reversed order, so no separate permutation pass is needed. Input point j
-// is (srcRe[j * stride], srcIm[j * stride]).
-void FirstStages(const float* srcRe, const float* srcIm, int stride, const int32_t* origins, int m,
-                 float* __restrict re, float* __restrict im) {
-    const int quarter = m / 4;
-    for (int q = 0; q < quarter; ++q) {
-        const int o = origins[q];
-        const int i0 = o * stride;
-        const int i1 = (o + 2 * quarter) * stride;
-        const int i2 = (o + quarter) * stride;
-        const int i3 = (o + 3 * quarter) * stride;
-        const float a0r = srcRe[i0] + srcRe[i1];
-        const float a0i = srcIm[i0] + srcIm[i1];
-        const float a1r = srcRe[i0] - srcRe[i1];
-        const float a1i = srcIm[i0] - srcIm[i1];
-        const float a2r = srcRe[i2] + srcRe[i3];
-        const float a2i = srcIm[i2] + srcIm[i3];
-        const float a3r = srcRe[i2] - srcRe[i3];
-        const float a3i = srcIm[i2] - srcIm[i3];
-        float* r = re + 4 * q;
-        float* i = im + 4 * q;
-        r[0] = a0r + a2r;
-        i[0] = a0i + a2i;
-        r[2] = a0r - a2r;
-        i[2] = a0i - a2i;
-        r[1] = a1r + a3i;  // a1 + (-i) a3
-        i[1] = a1i - a3r;
-        r[3] = a1r - a3i;
-        i[3] = a1i + a3r;
-    }
-}
-
-void Butterflies(float* __restrict ar, float* __restrict ai, float* __restrict br,
-                 float* __restrict bi, const float* __restrict wc, const float* __restrict ws,
-                 int h) {
-    for (int j = 0; j < h; ++j) {
-        const float tr = br[j] * wc[j] + bi[j] * ws[j];
-        const float ti = bi[j] * wc[j] - br[j] * ws[j];
-        br[j] = ar[j] - tr;
-        bi[j] = ai[j] - ti;
-        ar[j] = ar[j] + tr;
-        ai[j] = ai[j] + ti;
-    }
-}
-
-// The remaining stages of the M-point complex FFT, in place.
-void LaterStages(float* re, float* im, const Layout& l) {
-    for (int h = 4; h < l.m; h *= 2) {
-        const float* wc = l.stageCos + h - 4;
-        const float* ws = l.stageSin + h - 4;
-        for (int g = 0; g < l.m; g += 2 * h) {
-            Butterflies(re + g, im + g, re + g + h, im + g + h, wc, ws, h);
-        }
-    }
-}
-
-// Separates Z = FFT(even + i odd) into the packed spectrum of the real input,
-// scaled by 1/N: X[k] = (Z[k] + Z*[M-k]) / 2 + e^(-2 pi i k/N) (Z[k] - Z*[M-k]) / 2i.
-void SplitForward(const Layout& l, float* __restrict x) {
-    const float* __restrict re = l.re;
-    const float* __restrict im = l.im;
-    const float* __restrict c = l.splitCos;
-    const float* __restrict s = l.splitSin;
-    const int m = l.m;
-    const int n = l.n;
-    const float scale = 1.0f / static_cast<float>(n);
-    const float halfScale = 0.5f * scale;  // a power of two: exact
-    x[0] = (re[0] + im[0]) * scale;
-    x[m] = (re[0] - im[0]) * scale;
-    for (int k = 1; k < m; ++k) {
-        const float sumRe = re[k] + re[m - k];
-        const float diffRe = re[m - k] - re[k];
-        const float sumIm = im[k] + im[m - k];
-        const float diffIm = im[k] - im[m - k];
-        x[k] = (sumRe + c[k] * sumIm + s[k] * diffRe) * halfScale;
-        x[n - k] = (diffIm + c[k] * diffRe - s[k] * sumIm) * halfScale;
-    }
-}
-
-// The split step undone, times two: (X[k] + X*[M-k]) + i e^(2 pi i k/N)
-// (X[k] - X*[M-k]); its inverse M-point FFT is the real signal itself.
-void SplitInverse(const float* __restrict x, const Layout& l) {
-    float* __restrict re = l.re2;
-    float* __restrict im = l.im2;
-    const float* __restrict c = l.splitCos;
-    const float* __restrict s = l.splitSin;
-    const int m = l.m;
-    const int n = l.n;
-    re[0] = x[0] + x[m];
-    im[0] = x[0] - x[m];
-    for (int k = 1; k < m; ++k) {
-        const float sumRe = x[k] + x[m - k];
-        const float diffRe = x[k] - x[m - k];
-        const float sumIm = x[n - k] + x[m + k];
-        const float diffIm = x[n - k] - x[m + k];
-        re[k] = sumRe - s[k] * diffRe - c[k] * sumIm;
-        im[k] = diffIm + c[k] * diffRe - s[k] * sumIm;
-    }
-}
-
-void Interleave(const float* __restrict re, const float* __restrict im, int m,
-                float* __restrict x) {
-    for (int j = 0; j < m; ++j) {
-        x[2 * j] = re[j];
-        x[2 * j + 1] = im[j];
     }
 }
 
@@ -238,21 +109,23 @@ void FreeFftPlan(FftPlan& plan) {
 }
 
 void RealFft(float* x, const FftPlan& plan) {
-    const Layout l = LayOut(plan);
-    // Even samples as the real parts, odd ones as the imaginary parts.
-    FirstStages(x, x + 1, 2, plan.origins, l.m, l.re, l.im);
-    LaterStages(l.re, l.im, l);
-    SplitForward(l, x);
+#if defined(VELQUOR_HAVE_AVX2_PATH)
+    if (plan.path == KernelPath::kAvx2) {
+        avx2::RealFft(x, plan);
+        return;
+    }
+#endif
+    ForwardTransform(x, plan);
 }
 
 void InverseRealFft(float* x, const FftPlan& plan) {
-    const Layout l = LayOut(plan);
-    SplitInverse(x, l);
-    // The inverse FFT is the forward one with real and imaginary parts swapped
-    // on the way in and out.
-    FirstStages(l.im2, l.re2, 1, plan.origins, l.m, l.im, l.re);
-    LaterStages(l.im, l.re, l);
-    Interleave(l.re, l.im, l.m, x);
+#if defined(VELQUOR_HAVE_AVX2_PATH)
+    if (plan.path == KernelPath::kAvx2) {
+        avx2::InverseRealFft(x, plan);
+        return;
+    }
+#endif
+    InverseTransform(x, plan);
 }
 
 namespace {

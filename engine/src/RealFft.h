@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "KernelPath.h"
+
 namespace velquor {
 
 // Smallest order the transform handles (N = 8).
@@ -26,13 +28,14 @@ void BuildSineTable(float* table, int order);
 // the tables and overwrites the work area.
 struct FftPlan {
     int32_t order = 0;
-    float* tables = nullptr;     // 2N floats of twiddles, then 2N of work area
-    int32_t* origins = nullptr;  // N/8 entries
+    float* tables = nullptr;                  // 2N floats of twiddles, then 2N of work area
+    int32_t* origins = nullptr;               // N/8 entries
+    KernelPath path = KernelPath::kPortable;  // the build of the kernels that runs it
 };
 
 // Allocates the plan's arrays (without throwing) and fills them from the
-// quarter-period sine table of this order. False when memory runs out, with
-// nothing left allocated.
+// quarter-period sine table of this order, for the chosen kernel path. False when memory runs out,
+// with nothing left allocated.
 bool MakeFftPlan(FftPlan& plan, int order, const float* sineTable);
 // Harmless on a plan without arrays.
 void FreeFftPlan(FftPlan& plan);

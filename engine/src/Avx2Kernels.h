@@ -1,0 +1,29 @@
+// The per-frame kernels compiled for AVX2 and FMA (x86-64 builds only). Call
+// them only when PathAvailable(KernelPath::kAvx2) holds: the dispatchers in
+// RealFft.cpp and GainRule.cpp do so through the plan's path.
+#pragma once
+
+#if defined(VELQUOR_HAVE_AVX2_PATH)
+
+#include "ProcessorState.h"
+#include "RealFft.h"
+
+namespace velquor::avx2 {
+
+void RealFft(float* buffer, const FftPlan& plan);
+void InverseRealFft(float* buffer, const FftPlan& plan);
+
+// The whole gain step of ComputeGains.
+void ComputeGains(SpectralState& state);
+
+// out[i] = e^in[i] for in[i] within -87..88 (clamped there otherwise), at most
+// 2 units in the last place from the exact value. in and out may be the same.
+void ExpRow(const float* in, float* out, int count);
+// out[i] = ln in[i] for positive normal in[i], at most 2 units in the last
+// place (and 2^-24 absolute near 1) from the exact value. in and out may be
+// the same.
+void LogRow(const float* in, float* out, int count);
+
+}  // namespace velquor::avx2
+
+#endif
