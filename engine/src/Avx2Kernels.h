@@ -5,16 +5,22 @@
 
 #if defined(VELQUOR_HAVE_AVX2_PATH)
 
+#include "Framing.h"
 #include "ProcessorState.h"
 #include "RealFft.h"
 
 namespace velquor::avx2 {
 
 void RealFft(float* buffer, const FftPlan& plan);
+void RealFftOfCentredFrame(float* buffer, const FftPlan& plan);
 void InverseRealFft(float* buffer, const FftPlan& plan);
 
 // The whole gain step of ComputeGains.
 void ComputeGains(SpectralState& state);
+
+// The transform part of ProcessFrame: window, forward transform, gains (the
+// given step, or ComputeGains), weighting, inverse transform, overlap-add.
+void TransformFrame(SpectralState& state, GainStep gainStep);
 
 // out[i] = e^in[i] for in[i] within -87..88 (clamped there otherwise), less
 // than one unit in the last place from the exact value (0.99 at worst on a

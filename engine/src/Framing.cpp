@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Avx2Kernels.h"
+#include "FrameSteps.h"
 #include "GainRule.h"
 #include "RealFft.h"
 #include "velquor/IVelquor.h"
@@ -24,33 +26,13 @@ void Advance(SpectralState& s, float* out) {
     std::copy(s.history + h, s.history + h + b, s.history);
 }
 
-// The frame sits in the middle of the work buffer with H zeros on each side.
-void WindowFrame(const float* __restrict history, const float* __restrict window, int b,
-                 float* __restrict work) {
-    const int h = b / 2;
-    std::fill(work, work + h, 0.0f);
-    for (int i = 0; i < b; ++i) {
-        work[h + i] = history[i] * window[i];
-    }
-    std::fill(work + h + b, work + 2 * b, 0.0f);
-}
-
-// Packed spectrum: element l and element N-l (its imaginary part) share gain l.
-void ApplyGains(const float* __restrict gains, int b, float* __restrict work) {
-    const int n = 2 * b;
-    for (int l = 0; l <= b; ++l) {
-        work[l] *= gains[l];
-    }
-    for (int l = 1; l < b; ++l) {
-        work[n - l] *= gains[l];
-    }
-}
-
-void Accumulate(const float* __restrict work, int n, float* __restrict accumulator) {
-    for (int i = 0; i < n; ++i) {
-        accumulator[i] += work[i];
-    }
-}
+// The portable build's steps; the transforms and ComputeGains dispatch on
+// the plan's path themselves.
+struct PortableKernels {
+    static void Forward(float* work, const FftPlan& plan) { RealFftOfCentredFrame(work, plan); }
+    static void Inverse(float* work, const FftPlan& plan) { InverseRealFft(work, plan); }
+    static void Gains(SpectralState& state) { ComputeGains(state); }
+};
 
 }  // namespace
 
@@ -67,12 +49,13 @@ int32_t ProcessFrame(SpectralState* state, GainStep gainStep) {
         ++s.frameCounter;
     }
 
-    WindowFrame(s.history, s.window, b, s.work);
-    RealFft(s.work, s.fftPlan);
-    (gainStep != nullptr ? gainStep : ComputeGains)(s);
-    ApplyGains(s.gains, b, s.work);
-    InverseRealFft(s.work, s.fftPlan);
-    Accumulate(s.work, n, s.accumulator);
+#if defined(VELQUOR_HAVE_AVX2_PATH)
+    if (s.fftPlan.path == KernelPath::kAvx2) {
+        avx2::TransformFrame(s, gainStep);
+        return 0;
+    }
+#endif
+    TransformFrameWith<PortableKernels>(s, gainStep);
     return 0;
 }
 

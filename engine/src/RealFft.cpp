@@ -118,6 +118,16 @@ void RealFft(float* x, const FftPlan& plan) {
     ForwardTransform(x, plan);
 }
 
+void RealFftOfCentredFrame(float* x, const FftPlan& plan) {
+#if defined(VELQUOR_HAVE_AVX2_PATH)
+    if (plan.path == KernelPath::kAvx2) {
+        avx2::RealFftOfCentredFrame(x, plan);
+        return;
+    }
+#endif
+    ForwardTransformOfCentred(x, plan);
+}
+
 void InverseRealFft(float* x, const FftPlan& plan) {
 #if defined(VELQUOR_HAVE_AVX2_PATH)
     if (plan.path == KernelPath::kAvx2) {

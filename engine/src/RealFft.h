@@ -42,6 +42,9 @@ void FreeFftPlan(FftPlan& plan);
 
 // The frame path: in place, allocates nothing.
 void RealFft(float* buffer, const FftPlan& plan);
+// RealFft of a buffer whose first and last quarters are zero (a frame centred
+// in a buffer twice its length), skipping the zero terms: the same result.
+void RealFftOfCentredFrame(float* buffer, const FftPlan& plan);
 // Inverse of RealFft without further scaling: InverseRealFft(RealFft(x)) == x.
 void InverseRealFft(float* buffer, const FftPlan& plan);
 

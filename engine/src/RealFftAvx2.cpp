@@ -9,6 +9,10 @@ void RealFft(float* buffer, const FftPlan& plan) {
     ForwardTransform(buffer, plan);
 }
 
+void RealFftOfCentredFrame(float* buffer, const FftPlan& plan) {
+    ForwardTransformOfCentred(buffer, plan);
+}
+
 void InverseRealFft(float* buffer, const FftPlan& plan) {
     InverseTransform(buffer, plan);
 }

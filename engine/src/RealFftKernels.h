@@ -69,6 +69,33 @@ void FirstStages(const float* srcRe, const float* srcIm, int stride, const int32
     }
 }
 
+// FirstStages of the forward transform for a buffer whose points below M/4
+// and from 3M/4 up are zero (a frame centred in a buffer twice its length):
+// the same sums without the zero terms, so the same results.
+void FirstStagesOfCentred(const float* x, const int32_t* origins, int m, float* __restrict re,
+                          float* __restrict im) {
+    const int quarter = m / 4;
+    for (int q = 0; q < quarter; ++q) {
+        const int o = origins[q];
+        const float* s1 = x + 2 * (o + 2 * quarter);
+        const float* s2 = x + 2 * (o + quarter);
+        const float s1r = s1[0];
+        const float s1i = s1[1];
+        const float s2r = s2[0];
+        const float s2i = s2[1];
+        float* r = re + 4 * q;
+        float* i = im + 4 * q;
+        r[0] = s1r + s2r;
+        i[0] = s1i + s2i;
+        r[2] = s1r - s2r;
+        i[2] = s1i - s2i;
+        r[1] = s2i - s1r;
+        i[1] = -s1i - s2r;
+        r[3] = -s1r - s2i;
+        i[3] = s2r - s1i;
+    }
+}
+
 void Butterflies(float* __restrict ar, float* __restrict ai, float* __restrict br,
                  float* __restrict bi, const float* __restrict wc, const float* __restrict ws,
                  int h) {
@@ -204,6 +231,13 @@ inline void ForwardTransform(float* x, const FftPlan& plan) {
     const Layout l = LayOut(plan);
     // Even samples as the real parts, odd ones as the imaginary parts.
     FirstStages(x, x + 1, 2, plan.origins, l.m, l.re, l.im);
+    LaterStages(l.re, l.im, l);
+    SplitForward(l, x);
+}
+
+inline void ForwardTransformOfCentred(float* x, const FftPlan& plan) {
+    const Layout l = LayOut(plan);
+    FirstStagesOfCentred(x, plan.origins, l.m, l.re, l.im);
     LaterStages(l.re, l.im, l);
     SplitForward(l, x);
 }

@@ -76,6 +76,27 @@ TEST(RealFft, SineOfOnePeriodHasNegativeImaginaryFirstBin) {
     EXPECT_NEAR(x[1], 0.0f, 1e-6);
 }
 
+// The frame path skips the zero quarters; nothing else may change.
+TEST(RealFft, CentredFrameGivesTheSameSpectrumAtEveryOrder) {
+    test::Noise noise(29);
+    for (int order = kMinFftOrder; order <= 12; ++order) {
+        const int n = 1 << order;
+        std::vector<float> table(n / 4);
+        BuildSineTable(table.data(), order);
+        FftPlan plan;
+        ASSERT_TRUE(MakeFftPlan(plan, order, table.data()));
+        std::vector<float> x(n, 0.0f);
+        for (int i = n / 4; i < 3 * n / 4; ++i) {
+            x[i] = noise.Next(20000.0f);
+        }
+        std::vector<float> full = x;
+        RealFft(full.data(), plan);
+        RealFftOfCentredFrame(x.data(), plan);
+        FreeFftPlan(plan);
+        EXPECT_EQ(x, full) << order;
+    }
+}
+
 TEST(RealFft, InverseRestoresRandomData) {
     const std::vector<float> table = Table();
     test::Noise noise(11);
