@@ -278,4 +278,3 @@ TEST_F(SetupGuiTest, TheProgramRunsASingleItemMediumWithoutAWindowAndExitsWithZe
 
 }  // namespace
 }  // namespace setuptest
-

@@ -214,7 +214,6 @@ inline constexpr uint32_t IDS_CLI_INTERRUPTED_KEPT = 3036;
 inline constexpr uint32_t IDS_CLI_TEMP_FOLDER = 3038;
 inline constexpr uint32_t IDS_CLI_INPUT_CHANGED = 3040;
 
-
 // Document commands, progress dialog, saving (Russian at id + 1).
 inline constexpr uint32_t IDS_MENU_SAVE_CLEANED = 4000;   // File menu caption
 inline constexpr uint32_t IDS_SAVE_CLEANED_TITLE = 4002;  // the save dialog's title
