@@ -4,14 +4,13 @@
 #include <wx/textctrl.h>
 
 #include "CQuellixDoc.h"
+#include "CWaveControl.h"
 #include "UiText.h"
+#include "ViewPlayback.h"
 #include "WxIds.h"
 #include "resources/resource.h"
 
 namespace {
-
-// Until the waveform control is there, the area is grey.
-const wxColour kEmptyWaveArea(192, 192, 192);
 
 // Files dropped on one of the view's windows go to the view.
 class FileDrop : public wxFileDropTarget {
@@ -38,8 +37,9 @@ CQuellixView::CQuellixView(wxWindow* parent, CQuellixDoc& document)
                             wxDefaultSize, wxTE_MULTILINE | wxTE_READONLY | wxBORDER_SUNKEN);
     m_separatorTop = new wxWindow(this, ui::WxId(res::IDC_SEPARATOR_TOP));
     m_separatorBottom = new wxWindow(this, ui::WxId(res::IDC_SEPARATOR_BOTTOM));
-    m_wave = new wxWindow(this, ui::WxId(res::IDC_WAVE));
-    m_wave->SetBackgroundColour(kEmptyWaveArea);
+    m_wave = new CWaveControl(this, ui::WxId(res::IDC_WAVE));
+    m_playback = std::make_unique<ViewPlayback>(*this, *m_wave,
+                                                [this] { return m_document.m_bEnglish != 0; });
 
     Bind(wxEVT_SIZE, &CQuellixView::OnSize, this);
     Bind(wxEVT_UPDATE_UI, &CQuellixView::OnUpdateOpen, this, ui::WxId(res::ID_FILE_OPEN));
@@ -47,8 +47,8 @@ CQuellixView::CQuellixView(wxWindow* parent, CQuellixDoc& document)
     Bind(wxEVT_UPDATE_UI, &CQuellixView::OnUpdatePerform, this, ui::WxId(res::ID_NOISE_CLEAN));
     Bind(wxEVT_UPDATE_UI, &CQuellixView::OnUpdateSaveCleaned, this,
          ui::WxId(res::ID_FILE_SAVE_CLEANED));
-    for (wxWindow* window :
-         {static_cast<wxWindow*>(this), m_wave, static_cast<wxWindow*>(m_info)}) {
+    for (wxWindow* window : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(m_wave),
+                             static_cast<wxWindow*>(m_info)}) {
         window->SetDropTarget(new FileDrop(*this));
     }
     parent->Bind(wxEVT_CLOSE_WINDOW, &CQuellixView::OnFrameClose, this);
@@ -60,6 +60,7 @@ CQuellixView::~CQuellixView() {
     // freed, and the working copy is deleted.
     GetParent()->Unbind(wxEVT_CLOSE_WINDOW, &CQuellixView::OnFrameClose, this);
     StopPlayback();
+    m_wave->ReleaseRecording();
     m_document.AttachView(nullptr);
     m_document.ReleaseRecording();
 }
@@ -86,13 +87,48 @@ void CQuellixView::ClearFileInformation() {
 }
 
 void CQuellixView::SetWaveform(WaveformDisplay display) {
-    m_display = std::move(display);
-    m_wave->Refresh();
+    if (!m_document.m_pSegmentation) {
+        return;  // loading and cleaning always make one; nothing to show without it
+    }
+    m_wave->ShowRecording(m_document.SoundFile(), *m_document.m_pSegmentation,
+                          m_document.Sync().JobLock, std::move(display));
+    // As after every load and cleaning pass: one step out (a no-op while the
+    // whole recording is shown).
+    m_wave->ZoomOut();
+    m_wave->SetFocus();
 }
 
 void CQuellixView::ReleaseWaveform() {
-    m_display.Clear();
-    m_wave->Refresh();
+    m_playback->StopPlayback();
+    m_wave->ReleaseRecording();
+}
+
+const WaveformDisplay& CQuellixView::Waveform() const {
+    return m_wave->Display();
+}
+
+bool CQuellixView::HasStrips() const {
+    return m_wave->HasStrips();
+}
+
+bool CQuellixView::HasChannel1Strip() const {
+    return m_wave->Strips().channel1 != nullptr;
+}
+
+bool CQuellixView::IsPlaying() const {
+    return m_playback->IsPlaying();
+}
+
+bool CQuellixView::IsPaused() const {
+    return m_playback->IsPaused();
+}
+
+void CQuellixView::StopPlayback() {
+    m_playback->StopPlayback();
+}
+
+wxWindow& CQuellixView::WaveArea() const {
+    return *m_wave;
 }
 
 void CQuellixView::LayOut(int width, int height) {
@@ -108,6 +144,7 @@ void CQuellixView::LayOut(int width, int height) {
 
 void CQuellixView::OnSize(wxSizeEvent& event) {
     event.Skip();
+    m_wave->SetBandTop(CWaveControl::kLoadedBandTopPx);
     const wxSize size = GetClientSize();
     LayOut(size.x, size.y);
 }

@@ -2,10 +2,10 @@
 // file-information box above the waveform area, with a 5-pixel separator
 // below each, laid out in pixels whenever the view is resized.
 //
-// The waveform area is a seam: until the waveform control takes its place it
-// is a plain grey child window (id 1000). Whatever sits there is reached only
-// through the members of the "waveform" section below, which the document
-// uses to hand over a freshly built display and to release it.
+// The waveform area is the waveform control (id 1000), reached through the
+// members of the "waveform" section below, which the document uses to hand
+// over a freshly built display and to release it. Playback (the Play menu,
+// the zoom commands, Space) is ViewPlayback's, bound on the view.
 //
 // Commands and update-UI events reach the view first (see CMainFrame.h); the
 // view enables the document's Open, Close, Perform and Save Cleaned As
@@ -16,12 +16,15 @@
 #include <wx/font.h>
 #include <wx/panel.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "pipeline/WaveformDisplay.h"
 
 class CQuellixDoc;
+class CWaveControl;
+class ViewPlayback;
 class wxCloseEvent;
 class wxTextCtrl;
 class wxUpdateUIEvent;
@@ -49,21 +52,24 @@ public:
 
     // ---- waveform --------------------------------------------------------
     // Shows `display` (moved in; the strips keep pointing into its summary)
-    // with the whole recording visible.
+    // for the document's recording, with the whole recording visible.
     void SetWaveform(WaveformDisplay display);
     // Drops the strips and the summary (and whatever the control derived from
-    // them). Nothing is drawn from the recording afterwards.
+    // them, the selection included). Nothing is drawn from the recording
+    // afterwards.
     void ReleaseWaveform();
-    const WaveformDisplay& Waveform() const { return m_display; }
-    bool HasStrips() const { return m_display.HasStrips(); }
-    bool HasChannel1Strip() const { return m_display.strips.channel1 != nullptr; }
-    // Playback state; the view plays nothing yet.
-    bool IsPlaying() const { return false; }
-    bool IsPaused() const { return false; }
-    // Stops playback before the samples it reads are freed or replaced.
-    void StopPlayback() {}
+    const WaveformDisplay& Waveform() const;
+    bool HasStrips() const;
+    bool HasChannel1Strip() const;
+    bool IsPlaying() const;
+    bool IsPaused() const;
+    // Stops playback for good before the samples it reads are freed or
+    // replaced.
+    void StopPlayback();
     // The window in the waveform area.
-    wxWindow& WaveArea() const { return *m_wave; }
+    wxWindow& WaveArea() const;
+    CWaveControl& WaveControl() const { return *m_wave; }
+    ViewPlayback& Playback() const { return *m_playback; }
     // What a drop of `files` does (the drop targets call it; so do tests):
     // opens the first file, once the drop itself has ended.
     void DropFiles(const std::vector<std::string>& files);
@@ -82,6 +88,6 @@ private:
     wxTextCtrl* m_info = nullptr;
     wxWindow* m_separatorTop = nullptr;     // 1017
     wxWindow* m_separatorBottom = nullptr;  // 1019
-    wxWindow* m_wave = nullptr;             // 1000
-    WaveformDisplay m_display;
+    CWaveControl* m_wave = nullptr;         // 1000
+    std::unique_ptr<ViewPlayback> m_playback;
 };

@@ -246,6 +246,12 @@ constexpr Entry kEntries[] = {
      "Шумоочистка прервана из-за ошибки. Уже очищенная часть сохранена;\nшумоочистку можно "
      "запустить снова."},
     // 4020..4039: waveform control and playback.
+    {IDS_NO_AUDIO_DEVICE,
+     "No sound device could be opened, so recordings cannot be played. Everything else works "
+     "as usual."},
+    {IDS_NO_AUDIO_DEVICE + 1,
+     "Не удалось открыть звуковое устройство, поэтому воспроизведение недоступно. Все остальное "
+     "работает как обычно."},
 
     {IDS_ON, "ON."},
     {IDS_ON + 1, "ВКЛ."},

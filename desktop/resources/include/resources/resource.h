@@ -221,7 +221,8 @@ inline constexpr uint32_t IDS_ASK_SAVE_CLEANED = 4004;    // before a cleaned re
 inline constexpr uint32_t IDS_SAVE_SAME_FILE = 4006;      // the target is the opened recording
 inline constexpr uint32_t IDS_SAVE_FAILED = 4008;         // format: target path, reason
 inline constexpr uint32_t IDS_CLEANING_FAILED = 4010;     // the job ended without finishing
-// 4020..4039: see the ranges at the top of this file.
+// 4020..4039: waveform control and playback.
+inline constexpr uint32_t IDS_NO_AUDIO_DEVICE = 4020;  // Russian 4021
 
 // Desktop texts without a number of their own (Russian at id + 1 for pairs).
 inline constexpr uint32_t IDS_ON = 4040;   // "ON." / "ВКЛ."

@@ -1,0 +1,264 @@
+#include "WavePainter.h"
+
+#include <wx/font.h>
+#include <wx/rawbmp.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#include "pipeline/SoundFile.h"
+#include "pipeline/WavSample.h"
+#include "uimodel/TimeRuler.h"
+
+namespace wave {
+namespace {
+
+constexpr int kLabelInsetPx = 3;
+constexpr int kTickPx = 4;
+constexpr int kTimeLabelGapPx = 6;
+constexpr int kLabelGapPx = 12;
+constexpr int kSampleSquarePx = 6;
+// Beyond five pixels a frame every sample gets a square.
+constexpr double kSquaresBelowFramesPerPixel = 0.2;
+constexpr int kAmplitudeMinSpacingPx = 30;
+
+const wxFont& StripFont() {
+    static const wxFont font(wxFontInfo(7).Family(wxFONTFAMILY_SWISS).FaceName("Arial"));
+    return font;
+}
+
+// Maps a sample value to y for a strip: mid-line minus value / scale.
+struct Amplitude {
+    int midY;
+    double unitsPerPixel;  // sample units per pixel
+    int top;
+    int bottom;
+
+    int Y(int value) const {
+        const int y = midY - static_cast<int>(value / unitsPerPixel);
+        return std::clamp(y, top, bottom);
+    }
+};
+
+void PaintFromSummary(wxDC& dc, const CWavSample& strip, const uimodel::VisibleWindow& window,
+                      const wxRect& area, const Amplitude& amplitude) {
+    const int64_t spc = strip.samplesPerColumn;
+    const int64_t count = strip.columnCount;
+    const int width = area.width;
+    if (spc <= 0 || count <= 0 || strip.columnMinima.empty() || strip.columnMaxima.empty()) {
+        return;
+    }
+    const int64_t lastColumn = std::min<int64_t>(count, strip.columnMinima.size()) - 1;
+    for (int x = 0; x < width; ++x) {
+        const int64_t from = uimodel::FrameAtX(window, width, x);
+        const int64_t to = std::max(from, uimodel::FrameAtX(window, width, x + 1) - 1);
+        const int64_t a = std::min(from / spc, lastColumn);
+        const int64_t b = std::min(to / spc, lastColumn);
+        int low = strip.columnMinima[static_cast<size_t>(a)];
+        int high = strip.columnMaxima[static_cast<size_t>(a)];
+        for (int64_t c = a + 1; c <= b; ++c) {
+            low = std::min<int>(low, strip.columnMinima[static_cast<size_t>(c)]);
+            high = std::max<int>(high, strip.columnMaxima[static_cast<size_t>(c)]);
+        }
+        if (low > high) {
+            continue;  // a column never reached (start values)
+        }
+        const int yHigh = amplitude.Y(high);
+        const int yLow = amplitude.Y(low);
+        dc.DrawLine(area.x + x, yHigh, area.x + x, yLow + 1);
+    }
+}
+
+void PaintSamples(wxDC& dc, const StripPaint& paint, const wxRect& area,
+                  const Amplitude& amplitude) {
+    const CWavSample& strip = *paint.strip;
+    CSoundFile& file = *paint.soundFile;
+    const uimodel::VisibleWindow& window = paint.window;
+    const int width = area.width;
+    const bool squares = uimodel::FramesPerPixel(window, width) < kSquaresBelowFramesPerPixel;
+    // One frame past the window so that the line reaches the right edge.
+    const uint32_t end = std::min<uint64_t>(uint64_t{window.End()} + 1, window.total);
+    std::vector<wxPoint> points;
+    std::unique_lock<platform::JobLockType> lock;
+    if (paint.lock != nullptr) {
+        lock = std::unique_lock<platform::JobLockType>(*paint.lock);
+    }
+    const int32_t channel = strip.overview ? 0 : strip.channel;
+    int64_t columnX = INT64_MIN;
+    int yFirst = 0;
+    int yLast = 0;
+    int yMin = 0;
+    int yMax = 0;
+    int64_t previousX = INT64_MIN;
+    int previousY = 0;
+    auto flush = [&] {
+        if (columnX == INT64_MIN) {
+            return;
+        }
+        const int x = area.x + static_cast<int>(columnX);
+        if (previousX != INT64_MIN) {
+            dc.DrawLine(area.x + static_cast<int>(previousX), previousY, x, yFirst);
+        }
+        dc.DrawLine(x, yMin, x, yMax + 1);
+        previousX = columnX;
+        previousY = yLast;
+    };
+    for (uint32_t frame = window.first; frame < end; ++frame) {
+        const int y = amplitude.Y(file.GetSample(channel, frame));
+        const int64_t x = uimodel::XOfFrame(window, width, frame);
+        if (x != columnX) {
+            flush();
+            columnX = x;
+            yFirst = yMin = yMax = y;
+        }
+        yMin = std::min(yMin, y);
+        yMax = std::max(yMax, y);
+        yLast = y;
+        if (squares) {
+            points.emplace_back(area.x + static_cast<int>(x), y);
+        }
+    }
+    flush();
+    if (lock.owns_lock()) {
+        lock.unlock();
+    }
+    if (!points.empty()) {
+        dc.SetBrush(wxBrush(kSampleBrush));
+        for (const wxPoint& point : points) {
+            dc.DrawRectangle(point.x - kSampleSquarePx / 2, point.y - kSampleSquarePx / 2,
+                             kSampleSquarePx, kSampleSquarePx);
+        }
+    }
+}
+
+void PaintTimeRuler(wxDC& dc, const CWavSample& strip, const uimodel::VisibleWindow& window,
+                    const wxRect& rect, int rulerY) {
+    const double firstSecond = window.first * strip.secondsPerFrame;
+    const double visibleSeconds = window.visible * strip.secondsPerFrame;
+    dc.SetPen(wxPen(*wxBLACK, 1));
+    dc.DrawLine(rect.x, rulerY, rect.GetRight() + 1, rulerY);
+    const wxSize labelSize = dc.GetTextExtent("00:00:00:000");
+    const wxPen tickPen(*wxBLACK, 1);
+    const wxPen minorPen(wxColour(96, 96, 96), 1);
+    const wxPen gridPen(kGridDots, 1, wxPENSTYLE_DOT);
+    // Labels never overlap: ticks at least a label and a gap apart.
+    const int spacing = std::max(uimodel::kRulerMinTickSpacingPx, labelSize.x + kLabelGapPx);
+    for (const uimodel::RulerTick& tick :
+         uimodel::RulerTicks(firstSecond, visibleSeconds, rect.width, spacing)) {
+        const int x = rect.x + tick.x;
+        if (tick.labelled) {
+            dc.SetPen(gridPen);
+            dc.DrawLine(x, rect.y, x, rulerY);
+            dc.SetPen(tickPen);
+            dc.DrawLine(x, rulerY, x, rulerY + kTickPx);
+            const std::string label = uimodel::TimeLabel(tick.seconds);
+            const int labelX =
+                std::clamp(x - labelSize.x / 2, rect.x, rect.GetRight() + 1 - labelSize.x);
+            dc.DrawText(label, labelX, rulerY + kTimeLabelGapPx);
+        } else {
+            dc.SetPen(minorPen);
+            dc.DrawLine(x, rulerY, x, rulerY + kTickPx);
+        }
+    }
+}
+
+// Amplitude marks on the left edge: nice steps of the full scale, "%.0f".
+void PaintAmplitudeMarks(wxDC& dc, const CWavSample& strip, const wxRect& area,
+                         const Amplitude& amplitude) {
+    const float span = 2.0f * static_cast<float>(strip.verticalFullScale);
+    const auto nice =
+        uimodel::ChooseNiceStep(kAmplitudeMinSpacingPx, span, static_cast<float>(area.height));
+    if (!nice || !(nice->step > 0.0f)) {
+        return;
+    }
+    dc.SetPen(wxPen(*wxBLACK, 1));
+    const int textHeight = dc.GetTextExtent("0").y;
+    const int steps = static_cast<int>(strip.verticalFullScale / nice->step);
+    for (int i = -steps; i <= steps; ++i) {
+        const double value = i * static_cast<double>(nice->step);
+        const int y = amplitude.midY - static_cast<int>(value / amplitude.unitsPerPixel);
+        if (y < area.y + textHeight || y > area.GetBottom() - textHeight / 2) {
+            continue;
+        }
+        dc.DrawLine(area.GetRight() - kTickPx + 1, y, area.GetRight() + 1, y);
+        if (i != 0) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.0f", value);
+            const wxSize size = dc.GetTextExtent(text);
+            dc.DrawText(text, area.GetRight() - kTickPx - 1 - size.x, y - size.y / 2);
+        }
+    }
+}
+
+}  // namespace
+
+void PaintStrip(wxDC& dc, const StripPaint& paint) {
+    const wxRect& rect = paint.rect;
+    if (paint.strip == nullptr || rect.width <= 0 || rect.height <= 0) {
+        return;
+    }
+    const CWavSample& strip = *paint.strip;
+    dc.SetBrush(wxBrush(kBackground));
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.DrawRectangle(rect);
+    dc.SetFont(StripFont());
+    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    dc.SetTextForeground(*wxBLACK);
+
+    const bool rulers = paint.rulers && strip.showRuler;
+    const int h = rulers ? rect.height - strip.bottomMarginPx : rect.height;
+    if (h <= 0 || paint.window.visible == 0) {
+        return;
+    }
+    const wxRect area(rect.x, rect.y, rect.width, h);
+    const double scale = strip.verticalFullScale * 2.0 / h;
+    const Amplitude amplitude{rect.y + h / 2, scale > 0 ? scale : 1.0, rect.y, rect.y + h - 1};
+
+    wxDCClipper clip(dc, rect);
+    if (rulers) {
+        dc.SetPen(wxPen(kZeroLine, 1));
+        dc.DrawLine(rect.x, amplitude.midY, rect.x + rect.width + 20, amplitude.midY);
+    }
+    dc.SetPen(wxPen(kWaveform, 1));
+    const double s = uimodel::FramesPerPixel(paint.window, rect.width);
+    const bool bySample = strip.samplesPerColumn > s || strip.columnCount < 100;
+    if (bySample && paint.soundFile != nullptr) {
+        PaintSamples(dc, paint, area, amplitude);
+    } else {
+        PaintFromSummary(dc, strip, paint.window, area, amplitude);
+    }
+    if (rulers) {
+        PaintAmplitudeMarks(dc, strip, area, amplitude);
+        PaintTimeRuler(dc, strip, paint.window, rect, rect.y + h);
+    }
+    // Over the waveform, so that a loud recording does not hide it.
+    if (!paint.label.empty()) {
+        dc.DrawText(paint.label, rect.x + kLabelInsetPx, rect.y + kLabelInsetPx);
+    }
+}
+
+void InvertPixels(wxBitmap& bitmap, const wxRect& wanted) {
+    const wxRect rect = wanted.Intersect(wxRect(bitmap.GetSize()));
+    if (rect.IsEmpty()) {
+        return;
+    }
+    wxNativePixelData data(bitmap);
+    if (!data) {
+        return;
+    }
+    wxNativePixelData::Iterator row(data);
+    row.Offset(data, rect.x, rect.y);
+    for (int y = 0; y < rect.height; ++y) {
+        wxNativePixelData::Iterator pixel = row;
+        for (int x = 0; x < rect.width; ++x, ++pixel) {
+            pixel.Red() = 255 - pixel.Red();
+            pixel.Green() = 255 - pixel.Green();
+            pixel.Blue() = 255 - pixel.Blue();
+        }
+        row.OffsetY(data, 1);
+    }
+}
+
+}  // namespace wave

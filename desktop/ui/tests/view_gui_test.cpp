@@ -1,0 +1,145 @@
+// The whole program with a recording open: the waveform in the view, the
+// playback commands through the frame's menus, Close while paused, and
+// screenshots of mono and stereo recordings at several zoom levels.
+#include <wx/frame.h>
+
+#include <cmath>
+
+#include "CMainFrame.h"
+#include "CQuellixApp.h"
+#include "CQuellixDoc.h"
+#include "CQuellixView.h"
+#include "CWaveControl.h"
+#include "GuiTest.h"
+#include "PipelineTestSupport.h"
+#include "ViewPlayback.h"
+#include "WxIds.h"
+#include "resources/resource.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using guitest::Pump;
+using guitest::PumpUntil;
+
+// Speech-like: bursts of two tones that come and go.
+std::vector<int16_t> Bursts(uint32_t frames, double hz) {
+    std::vector<int16_t> samples(frames);
+    for (uint32_t f = 0; f < frames; ++f) {
+        const double t = f / 16000.0;
+        const double envelope = std::max(0.0, std::sin(t * 2.3)) * (0.6 + 0.4 * std::sin(t * 9.1));
+        samples[f] = static_cast<int16_t>(
+            14000.0 * envelope *
+            (std::sin(2 * M_PI * hz * t) + 0.3 * std::sin(2 * M_PI * 3.1 * hz * t)) / 1.3);
+    }
+    return samples;
+}
+
+class ViewTest : public guitest::GuiTest {
+protected:
+    ViewTest() {
+        m_frame = &StartProgram();
+        m_frame->SetSize(wxRect(10, 10, 1000, 600));
+        Pump(100ms);
+    }
+    CQuellixDoc& Doc() { return *App().GetDocument(); }
+    CQuellixView& View() { return *m_frame->GetView(); }
+    CWaveControl& Wave() { return View().WaveControl(); }
+
+    std::string Write(const std::string& name, const std::vector<int16_t>& samples, int channels) {
+        const std::string path = m_data.File(name);
+        EXPECT_TRUE(testsupport::WritePcmWav(path, 16000, channels, samples));
+        return path;
+    }
+
+    void Command(uint32_t id) {
+        wxCommandEvent event(wxEVT_MENU, ui::WxId(id));
+        m_frame->GetEventHandler()->ProcessEvent(event);
+        Pump(20ms);
+    }
+
+    bool Enabled(uint32_t id) {
+        wxUpdateUIEvent event(ui::WxId(id));
+        m_frame->GetEventHandler()->ProcessEvent(event);
+        return event.GetEnabled();
+    }
+
+    void Screenshots(const std::string& prefix) {
+        const uint32_t total = Wave().Window().total;
+        Wave().Selection().Begin(total / 3);
+        Wave().Selection().DragTo(total / 3 + total / 10);
+        Wave().SetCursorFrame(total / 3);
+        Wave().Refresh();
+        guitest::SaveScreenshot(*m_frame, prefix + "_whole");
+        for (int step = 1; step <= 12; ++step) {
+            Wave().ZoomIn();
+            if (step == 3 || step == 7 || step == 12) {
+                Wave().ScrollToFrame(total / 3 - Wave().Window().visible / 4);
+                guitest::SaveScreenshot(*m_frame, prefix + "_zoom" + std::to_string(step));
+            }
+        }
+        while (Wave().Window().visible > 40) {
+            Wave().ZoomIn();
+        }
+        guitest::SaveScreenshot(*m_frame, prefix + "_samples");
+    }
+
+    testsupport::TempFolder m_data;
+    CMainFrame* m_frame = nullptr;
+};
+
+TEST_F(ViewTest, MonoAndStereoRecordingsInTheView) {
+    ASSERT_TRUE(Doc().OpenPath(Write("mono.wav", Bursts(16000 * 12, 220), 1)));
+    ASSERT_TRUE(View().HasStrips());
+    EXPECT_EQ(Wave().BandTop(), 16);
+    EXPECT_TRUE(Enabled(res::ID_PLAY));
+    EXPECT_TRUE(Enabled(res::ID_ZOOM_IN));
+    EXPECT_FALSE(Enabled(res::ID_STOP));
+    Screenshots("view_mono");
+
+    const auto left = Bursts(16000 * 8, 180);
+    const auto right = Bursts(16000 * 8, 330);
+    ASSERT_TRUE(Doc().OpenPath(Write("stereo.wav", testsupport::Interleave(left, right), 2)));
+    ASSERT_TRUE(View().HasChannel1Strip());
+    // A new recording starts whole, with no selection from the last one.
+    EXPECT_FALSE(Wave().Selection().Shown());
+    EXPECT_EQ(Wave().Window(), uimodel::WholeRecording(16000 * 8));
+    Screenshots("view_stereo");
+}
+
+TEST_F(ViewTest, PlayPauseStopThroughTheMenus) {
+    ASSERT_TRUE(Doc().OpenPath(Write("play.wav", Bursts(16000 * 4, 220), 1)));
+    Command(res::ID_PLAY);
+    EXPECT_TRUE(View().IsPlaying());
+    EXPECT_FALSE(Enabled(res::ID_FILE_OPEN));
+    EXPECT_FALSE(Enabled(res::ID_FILE_CLOSE));
+    EXPECT_TRUE(PumpUntil([&] { return Wave().CursorFrame() > 0; }, 2000ms));
+    Command(res::ID_PAUSE);
+    EXPECT_TRUE(View().IsPaused());
+    EXPECT_FALSE(Enabled(res::ID_PLAY_FROM_CURSOR));
+    Command(res::ID_PAUSE);
+    EXPECT_TRUE(View().IsPlaying());
+    Command(res::ID_STOP);
+    EXPECT_FALSE(View().IsPlaying());
+    EXPECT_FALSE(View().IsPaused());
+    EXPECT_TRUE(Enabled(res::ID_PLAY_FROM_CURSOR));
+}
+
+TEST_F(ViewTest, CloseWhilePausedStopsThePlaybackFirst) {
+    ASSERT_TRUE(Doc().OpenPath(Write("close.wav", Bursts(16000 * 4, 220), 1)));
+    Command(res::ID_PLAY);
+    Pump(100ms);
+    Command(res::ID_PAUSE);
+    ASSERT_TRUE(View().IsPaused());
+    // Close runs while paused: the output must not read the freed samples.
+    Command(res::ID_FILE_CLOSE);
+    EXPECT_FALSE(View().HasStrips());
+    EXPECT_FALSE(View().IsPaused());
+    EXPECT_FALSE(Enabled(res::ID_PLAY));
+    Command(res::ID_PLAY);
+    Command(res::ID_PAUSE);
+    Pump(200ms);
+    EXPECT_FALSE(View().IsPlaying());
+}
+
+}  // namespace

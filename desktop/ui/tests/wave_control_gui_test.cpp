@@ -1,0 +1,275 @@
+// The waveform control in a plain frame under Xvfb: what it paints, and what
+// clicks, drags and the wheel do to the cursor, the selection and the zoom.
+#include <wx/dcmemory.h>
+#include <wx/frame.h>
+#include <wx/image.h>
+#include <wx/uiaction.h>
+
+#include <memory>
+
+#include "CWaveControl.h"
+#include "GuiTest.h"
+#include "PipelineTestSupport.h"
+#include "WaveTestRecording.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using guitest::Pump;
+
+const wxColour kBackground(255, 250, 245);
+const wxColour kWaveform(140, 140, 255);
+const wxColour kRed(255, 0, 0);
+const wxColour kGrey(192, 192, 192);
+
+bool Same(const wxImage& image, int x, int y, const wxColour& colour) {
+    return image.GetRed(x, y) == colour.Red() && image.GetGreen(x, y) == colour.Green() &&
+           image.GetBlue(x, y) == colour.Blue();
+}
+
+int CountColour(const wxImage& image, const wxRect& rect, const wxColour& colour) {
+    int count = 0;
+    for (int y = rect.y; y < rect.GetBottom() + 1; ++y) {
+        for (int x = rect.x; x < rect.GetRight() + 1; ++x) {
+            count += Same(image, x, y, colour) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+class WaveControlTest : public guitest::GuiTest {
+protected:
+    WaveControlTest() {
+        m_frame = new wxFrame(nullptr, wxID_ANY, "wave", wxPoint(20, 20), wxSize(820, 420));
+        m_control = new CWaveControl(m_frame, wxID_ANY);
+        m_frame->Show();
+        Pump(100ms);
+    }
+    ~WaveControlTest() override {
+        m_control->ReleaseRecording();
+        m_frame->Destroy();
+        Pump(50ms);
+    }
+
+    void Show(const std::vector<int16_t>& interleaved, int channels, const std::string& name) {
+        m_recording.Show(*m_control, interleaved, channels, name);
+        Pump(50ms);
+    }
+
+    wxImage Paint() {
+        const wxSize size(m_control->GetClientSize().x, m_control->DrawingHeight());
+        wxBitmap bitmap(size, 24);
+        {
+            wxMemoryDC dc(bitmap);
+            m_control->PaintTo(dc, size);
+        }
+        return bitmap.ConvertToImage();
+    }
+
+    // Left-button gestures through the real mouse path.
+    void Drag(wxPoint from, wxPoint to) {
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(m_control->ClientToScreen(from));
+        Pump(30ms);
+        mouse.MouseDown();
+        Pump(30ms);
+        mouse.MouseMove(m_control->ClientToScreen((from + to) / 2));
+        Pump(30ms);
+        mouse.MouseMove(m_control->ClientToScreen(to));
+        Pump(30ms);
+        mouse.MouseUp();
+        Pump(50ms);
+    }
+
+    void WheelTurn(int rotation) {
+        wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+        wheel.m_wheelRotation = rotation;
+        wheel.m_wheelDelta = 120;
+        wheel.SetPosition(wxPoint(100, 100));
+        m_control->GetEventHandler()->ProcessEvent(wheel);
+        Pump(30ms);
+    }
+
+    guitest::WaveTestRecording m_recording;
+    wxFrame* m_frame = nullptr;
+    CWaveControl* m_control = nullptr;
+};
+
+std::vector<int16_t> MonoTone(uint32_t frames) {
+    return testsupport::Tone(frames, 440.0, 16000, 12000.0);
+}
+
+TEST_F(WaveControlTest, PaintsMonoStripOverviewAndNothingAfterRelease) {
+    Show(MonoTone(16000 * 5), 1, "mono.wav");
+    ASSERT_TRUE(m_control->HasStrips());
+    const wxImage image = Paint();
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    const int bandTop = m_control->BandTop();
+    EXPECT_EQ(bandTop, 16);
+    const wxRect strip(0, bandTop + 1, width, height - bandTop - 1);
+    EXPECT_GT(CountColour(image, strip, kBackground), width * 10);
+    EXPECT_GT(CountColour(image, strip, kWaveform), width * 10);  // a loud tone fills the strip
+    // The whole recording is visible: the red frame runs around the band.
+    const wxRect band(0, 0, width, bandTop);
+    EXPECT_TRUE(Same(image, 0, bandTop / 2, kRed));
+    EXPECT_TRUE(Same(image, width - 1, bandTop / 2, kRed));
+    EXPECT_GT(CountColour(image, band, kWaveform), 0);
+    EXPECT_FALSE(m_control->ScrollBarShown());
+    guitest::SaveScreenshot(*m_frame, "wave_mono_whole");
+
+    m_control->ReleaseRecording();
+    const wxImage empty = Paint();
+    const wxRect all(0, 0, empty.GetWidth(), empty.GetHeight());
+    EXPECT_EQ(CountColour(empty, all, kGrey), all.width * all.height);
+}
+
+TEST_F(WaveControlTest, StereoHasAWaveformInEachStrip) {
+    // Left: a tone; right: silence for the first half, a tone after.
+    const uint32_t frames = 16000 * 4;
+    std::vector<int16_t> right(frames, 0);
+    const auto tone = MonoTone(frames);
+    std::copy(tone.begin() + frames / 2, tone.end(), right.begin() + frames / 2);
+    Show(testsupport::Interleave(tone, right), 2, "stereo.wav");
+    const wxImage image = Paint();
+    const int width = image.GetWidth();
+    const int bandTop = m_control->BandTop();
+    const int half = (image.GetHeight() - bandTop - 1) / 2;
+    const wxRect upper(0, bandTop + 1, width, half);
+    const wxRect lowerLeft(0, bandTop + 1 + half, width / 2 - 5, half - 20);
+    const wxRect lowerRight(width / 2 + 5, bandTop + 1 + half, width / 2 - 5, half - 20);
+    EXPECT_GT(CountColour(image, upper, kWaveform), width * 5);
+    EXPECT_GT(CountColour(image, lowerRight, kWaveform), width * 5 / 2);
+    // Silence draws only the zero line's neighbourhood: far fewer waveform pixels.
+    EXPECT_LT(CountColour(image, lowerLeft, kWaveform), width);
+    EXPECT_GT(CountColour(image, upper, kBackground), 0);
+    guitest::SaveScreenshot(*m_frame, "wave_stereo_whole");
+}
+
+TEST_F(WaveControlTest, ClickSetsTheCursorAndDragSelects) {
+    Show(MonoTone(16000 * 10), 1, "click.wav");
+    const int width = m_control->GetClientSize().x;
+    const int y = m_control->BandTop() + 60;
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(m_control->ClientToScreen(wxPoint(200, y)));
+    Pump(30ms);
+    mouse.MouseClick();
+    Pump(50ms);
+    const uimodel::VisibleWindow window = m_control->Window();
+    EXPECT_EQ(m_control->CursorFrame(), uimodel::FrameAtX(window, width, 200));
+    EXPECT_FALSE(m_control->Selection().Shown());
+
+    Drag(wxPoint(300, y), wxPoint(500, y));
+    ASSERT_TRUE(m_control->Selection().Shown());
+    EXPECT_EQ(m_control->Selection().Start(), uimodel::FrameAtX(window, width, 300));
+    EXPECT_EQ(m_control->Selection().End(), uimodel::FrameAtX(window, width, 500));
+    EXPECT_EQ(m_control->MouseMode(), CWaveControl::kIdle);
+    // The selection shows inverted: background turns (0, 5, 10) there.
+    const wxImage image = Paint();
+    const wxColour inverted(0, 5, 10);
+    const wxRect inside(310, m_control->BandTop() + 2, 180, 40);
+    EXPECT_GT(CountColour(image, inside, inverted), 0);
+    EXPECT_EQ(CountColour(image, wxRect(520, m_control->BandTop() + 2, 100, 40), inverted), 0);
+
+    // Grab the right edge and drag it past the left one: the edges swap.
+    Drag(wxPoint(502, y), wxPoint(250, y));
+    EXPECT_EQ(m_control->Selection().Start(), uimodel::FrameAtX(window, width, 250));
+    EXPECT_EQ(m_control->Selection().End(), uimodel::FrameAtX(window, width, 300));
+    guitest::SaveScreenshot(*m_frame, "wave_mono_selection");
+}
+
+TEST_F(WaveControlTest, ReleaseOutsideTheControlKeepsTheCursorInside) {
+    Show(MonoTone(16000), 1, "outside.wav");
+    const int y = m_control->BandTop() + 40;
+    m_control->MousePress(100, y);
+    m_control->MouseMove(-300, y);
+    m_control->MouseRelease(-300, y);
+    EXPECT_EQ(m_control->CursorFrame(), 0u);
+    EXPECT_EQ(m_control->Selection().Start(), 0u);
+    m_control->MousePress(100, y);
+    m_control->MouseRelease(5000, y);
+    EXPECT_EQ(m_control->CursorFrame(), 15999u);
+}
+
+TEST_F(WaveControlTest, WheelZoomsAndShowsTheScrollBarOnlyWhenZoomedIn) {
+    Show(MonoTone(16000 * 3), 1, "wheel.wav");
+    WheelTurn(120);
+    EXPECT_EQ(m_control->Window().visible, 32000u);
+    EXPECT_TRUE(m_control->ScrollBarShown());
+    guitest::SaveScreenshot(*m_frame, "wave_mono_zoom1");
+    for (int i = 0; i < 12; ++i) {
+        WheelTurn(120);
+    }
+    EXPECT_LT(m_control->Window().visible, 800u);  // sample by sample now
+    const wxImage near = Paint();
+    EXPECT_GT(CountColour(near, wxRect(0, 17, near.GetWidth(), near.GetHeight() - 17), kWaveform),
+              0);
+    guitest::SaveScreenshot(*m_frame, "wave_mono_samples");
+    for (int i = 0; i < 40; ++i) {
+        WheelTurn(-120);
+    }
+    EXPECT_EQ(m_control->Window(), uimodel::WholeRecording(48000));
+    EXPECT_FALSE(m_control->ScrollBarShown());
+}
+
+TEST_F(WaveControlTest, ScrollBarScrollsByLinesAndPages) {
+    Show(MonoTone(16000 * 3), 1, "scroll.wav");
+    for (int i = 0; i < 4; ++i) {
+        m_control->ZoomIn();
+    }
+    const uint32_t visible = m_control->Window().visible;
+    const uint32_t first = m_control->Window().first;
+    m_control->ScrollBy(uimodel::ScrollCode::LineRight);
+    EXPECT_EQ(m_control->Window().first, first + visible / 10);
+    m_control->ScrollBy(uimodel::ScrollCode::PageLeft);
+    EXPECT_EQ(m_control->Window().first, first + visible / 10 - visible);
+    m_control->ScrollBy(uimodel::ScrollCode::Track, 1 << 30);
+    EXPECT_EQ(m_control->Window().End(), 48000u);
+    // A click on the overview band centres the view there.
+    m_control->MousePress(0, 5);
+    m_control->MouseRelease(0, 5);
+    EXPECT_EQ(m_control->Window().first, 0u);
+}
+
+TEST_F(WaveControlTest, BandBoundaryDragClamps) {
+    Show(MonoTone(16000), 1, "band.wav");
+    const int top = m_control->BandTop();
+    m_control->MousePress(50, top);
+    EXPECT_EQ(m_control->MouseMode(), CWaveControl::kBandDrag);
+    m_control->MouseMove(50, 5000);
+    m_control->MouseRelease(50, 5000);
+    EXPECT_EQ(m_control->BandTop(), m_control->DrawingHeight() - 64);
+    m_control->MousePress(50, m_control->BandTop() + 1);
+    m_control->MouseRelease(50, -20);
+    EXPECT_EQ(m_control->BandTop(), 16);
+}
+
+TEST_F(WaveControlTest, ShorterRecordingAfterReleaseHasNoOldSelection) {
+    Show(MonoTone(16000 * 10), 1, "long.wav");
+    const int y = m_control->BandTop() + 40;
+    m_control->MousePress(600, y);
+    m_control->MouseMove(700, y);
+    m_control->MouseRelease(700, y);
+    ASSERT_TRUE(m_control->Selection().Shown());
+    Show(MonoTone(1000), 1, "short.wav");
+    EXPECT_FALSE(m_control->Selection().Shown());
+    EXPECT_EQ(m_control->CursorFrame(), 0u);
+}
+
+TEST_F(WaveControlTest, TinyRecordingsAndWindowsPaintWithoutFault) {
+    for (uint32_t frames : {1u, 2u, 9u}) {
+        Show(MonoTone(frames), 1, "tiny" + std::to_string(frames) + ".wav");
+        m_control->ZoomIn();
+        m_control->ZoomOut();
+        EXPECT_EQ(m_control->Window(), uimodel::WholeRecording(frames));
+        Paint();
+        m_control->MousePress(10, 50);
+        m_control->MouseRelease(400, 50);
+        EXPECT_LT(m_control->CursorFrame(), frames);
+    }
+    m_frame->SetClientSize(30, 20);
+    Pump(50ms);
+    Paint();
+}
+
+}  // namespace
