@@ -224,6 +224,8 @@ void CQuellixDoc::RunCleaning() {
     if (m_pView == nullptr || m_soundFile.Frames() == 0) {
         return;
     }
+    // The job rewrites the samples the output might be reading.
+    m_pView->StopPlayback();
     PassStarted();
     CleaningContext context;
     context.soundFile = &m_soundFile;

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
+#include "SurfacePixels.h"
 #include "WavePainter.h"
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
@@ -240,6 +242,9 @@ void CWaveControl::MousePress(int x, int y) {
             CentreAtOverviewX(x);
         }
     } else {
+        if (m_window.total == 0) {
+            return;  // an empty recording has no frame to put the cursor on
+        }
         const uint32_t frame = uimodel::ClampedFrameAtX(m_window, width, x);
         SetCursorFrame(frame);
         m_bPressInSelection = m_selection.Contains(frame);
@@ -442,6 +447,7 @@ void CWaveControl::PaintTo(wxDC& dc, const wxSize& size) {
 void CWaveControl::PaintBitmap(wxBitmap& bitmap, const wxSize& size) {
     const int width = size.x;
     const int height = size.y;
+    const std::vector<wxRect> inverted = InvertedAreas(width, height);
     {
         wxMemoryDC dc(bitmap);
         // Whole pixels only: the waveform is thousands of 1-pixel lines, which
@@ -496,15 +502,30 @@ void CWaveControl::PaintBitmap(wxBitmap& bitmap, const wxSize& size) {
         dc.DrawLine(0, bandTop, width, bandTop);
         // The cursor: black, and white inside the selection once that is
         // inverted below.
-        if (m_bCaret && m_pSegmentation != nullptr) {
+        if (m_bCaret && m_pSegmentation != nullptr && m_window.total > 0) {
             const int64_t x = uimodel::XOfFrame(m_window, width, CursorFrame());
             if (x >= 0 && x < width) {
                 dc.DrawLine(static_cast<int>(x), bandTop + 1, static_cast<int>(x), height);
             }
         }
+        // GTK draws no XOR: these areas are inverted pixel by pixel.
+        SurfacePixels pixels(dc, wxRect(size));
+        if (pixels.Ok()) {
+            for (const wxRect& area : inverted) {
+                pixels.Invert(area);
+            }
+            return;
+        }
     }
-    // The selection and the dragged band boundary: inverted pixels (GTK
-    // draws no XOR).
+    // Without direct pixel access: through the bitmap's pixel data.
+    for (const wxRect& area : inverted) {
+        wave::InvertPixels(bitmap, area);
+    }
+}
+
+std::vector<wxRect> CWaveControl::InvertedAreas(int width, int height) const {
+    // The selection and the dragged band boundary.
+    std::vector<wxRect> areas;
     const int bandTop = std::clamp(m_nBandTop, 0, height);
     const int selectionBottom = height - CWavSample::kBottomMarginPx;
     if (m_selection.Shown()) {
@@ -513,12 +534,13 @@ void CWaveControl::PaintBitmap(wxBitmap& bitmap, const wxSize& size) {
         const int64_t right = std::min<int64_t>(
             width, uimodel::XOfFrame(m_window, width, int64_t{m_selection.End()} + 1));
         if (right >= 0 && left <= width) {
-            wave::InvertPixels(bitmap, wxRect(static_cast<int>(left), bandTop + 1,
-                                              static_cast<int>(std::max<int64_t>(1, right - left)),
-                                              selectionBottom - bandTop - 1));
+            areas.emplace_back(static_cast<int>(left), bandTop + 1,
+                               static_cast<int>(std::max<int64_t>(1, right - left)),
+                               selectionBottom - bandTop - 1);
         }
     }
     if (m_nMode == kBandDrag) {
-        wave::InvertPixels(bitmap, wxRect(0, m_nDragY - 1, width, kBandLinePx));
+        areas.emplace_back(0, m_nDragY - 1, width, kBandLinePx);
     }
+    return areas;
 }

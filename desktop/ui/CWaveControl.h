@@ -17,6 +17,7 @@
 #include <wx/window.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "echora/SoundOutputMME.h"
 #include "pipeline/WaveformDisplay.h"
@@ -125,6 +126,7 @@ private:
     void StopAutoScroll();
     void EndMouseMode();
     void PaintBitmap(wxBitmap& bitmap, const wxSize& size);
+    std::vector<wxRect> InvertedAreas(int width, int height) const;
     void CentreAtOverviewX(int x);
 
     bool m_bAutoScroll = false;

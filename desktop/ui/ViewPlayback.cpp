@@ -84,7 +84,9 @@ ViewPlayback::ViewPlayback(wxWindow& view, CWaveControl& control, std::function<
 ViewPlayback::~ViewPlayback() {
     m_playFollowTimer.Stop();
     StopPlayback();
-    // The output keeps our target: nothing may be posted to it any more.
+    // The output would keep posting to our target: the device goes now, not
+    // when the control is destroyed after us.
+    m_control.Output().Close();
     m_control.Output().m_pNotifyTarget = nullptr;
 }
 

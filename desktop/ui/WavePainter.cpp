@@ -4,10 +4,12 @@
 #include <wx/rawbmp.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <mutex>
 #include <vector>
 
+#include "SurfacePixels.h"
 #include "pipeline/SoundFile.h"
 #include "pipeline/WavSample.h"
 #include "uimodel/TimeRuler.h"
@@ -23,6 +25,8 @@ constexpr int kSampleSquarePx = 6;
 // Beyond five pixels a frame every sample gets a square.
 constexpr double kSquaresBelowFramesPerPixel = 0.2;
 constexpr int kAmplitudeMinSpacingPx = 30;
+// Time labels are measured on this text.
+constexpr const char* kLabelWidthText = "00:00:00:000";
 
 const wxFont& StripFont() {
     static const wxFont font(wxFontInfo(7).Family(wxFONTFAMILY_SWISS).FaceName("Arial"));
@@ -42,6 +46,45 @@ struct Amplitude {
     }
 };
 
+// The waveform's lines and squares: straight into the pixels when the DC
+// allows it (see SurfacePixels), else one DC call each. Pen and brush are set
+// on the DC before, for the second way.
+class WaveInk {
+public:
+    WaveInk(wxDC& dc, const wxRect& clip) : m_dc(dc), m_pixels(dc, clip) {}
+
+    // (x, yTop) … (x, yBottom), both included.
+    void Column(int x, int yTop, int yBottom) {
+        if (m_pixels.Ok()) {
+            m_pixels.VerticalLine(x, yTop, yBottom, kWaveform);
+        } else {
+            m_dc.DrawLine(x, yTop, x, yBottom + 1);
+        }
+    }
+    // From (x0, y0) to (x1, y1), the end point left out.
+    void Line(int x0, int y0, int x1, int y1) {
+        if (m_pixels.Ok()) {
+            m_pixels.Line(x0, y0, x1, y1, kWaveform);
+        } else {
+            m_dc.DrawLine(x0, y0, x1, y1);
+        }
+    }
+    // A square of side `side` around (x, y): waveform outline, sample fill.
+    void Square(int x, int y, int side) {
+        const wxRect square(x - side / 2, y - side / 2, side, side);
+        if (m_pixels.Ok()) {
+            m_pixels.FillRect(square, kWaveform);
+            m_pixels.FillRect(wxRect(square).Deflate(1), kSampleBrush);
+        } else {
+            m_dc.DrawRectangle(square);
+        }
+    }
+
+private:
+    wxDC& m_dc;
+    SurfacePixels m_pixels;
+};
+
 void PaintFromSummary(wxDC& dc, const CWavSample& strip, const uimodel::VisibleWindow& window,
                       const wxRect& area, const Amplitude& amplitude) {
     const int64_t spc = strip.samplesPerColumn;
@@ -51,6 +94,7 @@ void PaintFromSummary(wxDC& dc, const CWavSample& strip, const uimodel::VisibleW
         return;
     }
     const int64_t lastColumn = std::min<int64_t>(count, strip.columnMinima.size()) - 1;
+    WaveInk ink(dc, area);
     for (int x = 0; x < width; ++x) {
         const int64_t from = uimodel::FrameAtX(window, width, x);
         const int64_t to = std::max(from, uimodel::FrameAtX(window, width, x + 1) - 1);
@@ -67,7 +111,7 @@ void PaintFromSummary(wxDC& dc, const CWavSample& strip, const uimodel::VisibleW
         }
         const int yHigh = amplitude.Y(high);
         const int yLow = amplitude.Y(low);
-        dc.DrawLine(area.x + x, yHigh, area.x + x, yLow + 1);
+        ink.Column(area.x + x, yHigh, yLow);
     }
 }
 
@@ -81,11 +125,16 @@ void PaintSamples(wxDC& dc, const StripPaint& paint, const wxRect& area,
     // One frame past the window so that the line reaches the right edge.
     const uint32_t end = std::min<uint64_t>(uint64_t{window.End()} + 1, window.total);
     std::vector<wxPoint> points;
+    dc.SetBrush(wxBrush(kSampleBrush));
+    WaveInk ink(dc, area);
     std::unique_lock<platform::JobLockType> lock;
     if (paint.lock != nullptr) {
         lock = std::unique_lock<platform::JobLockType>(*paint.lock);
     }
     const int32_t channel = strip.overview ? 0 : strip.channel;
+    // The frames that fall on one pixel column become one vertical line;
+    // consecutive columns are joined from the last frame of one to the first
+    // of the next.
     int64_t columnX = INT64_MIN;
     int yFirst = 0;
     int yLast = 0;
@@ -99,9 +148,9 @@ void PaintSamples(wxDC& dc, const StripPaint& paint, const wxRect& area,
         }
         const int x = area.x + static_cast<int>(columnX);
         if (previousX != INT64_MIN) {
-            dc.DrawLine(area.x + static_cast<int>(previousX), previousY, x, yFirst);
+            ink.Line(area.x + static_cast<int>(previousX), previousY, x, yFirst);
         }
-        dc.DrawLine(x, yMin, x, yMax + 1);
+        ink.Column(x, yMin, yMax);
         previousX = columnX;
         previousY = yLast;
     };
@@ -124,39 +173,67 @@ void PaintSamples(wxDC& dc, const StripPaint& paint, const wxRect& area,
     if (lock.owns_lock()) {
         lock.unlock();
     }
-    if (!points.empty()) {
-        dc.SetBrush(wxBrush(kSampleBrush));
-        for (const wxPoint& point : points) {
-            dc.DrawRectangle(point.x - kSampleSquarePx / 2, point.y - kSampleSquarePx / 2,
-                             kSampleSquarePx, kSampleSquarePx);
+    for (const wxPoint& point : points) {
+        ink.Square(point.x, point.y, kSampleSquarePx);
+    }
+}
+
+// The ruler's ticks for a strip: labelled ones at least a label and a gap
+// apart.
+std::vector<uimodel::RulerTick> TimeTicks(wxDC& dc, const CWavSample& strip,
+                                          const uimodel::VisibleWindow& window, int width) {
+    const int labelWidth = dc.GetTextExtent(kLabelWidthText).x;
+    const int spacing = std::max(uimodel::kRulerMinTickSpacingPx, labelWidth + kLabelGapPx);
+    return uimodel::RulerTicks(window.first * strip.secondsPerFrame,
+                               window.visible * strip.secondsPerFrame, width, spacing);
+}
+
+// Dotted lines up from the labelled ticks, under the waveform.
+void PaintGrid(wxDC& dc, const std::vector<uimodel::RulerTick>& ticks, const wxRect& area) {
+    SurfacePixels pixels(dc, area);
+    if (!pixels.Ok()) {
+        dc.SetPen(wxPen(kGridDots, 1, wxPENSTYLE_DOT));
+    }
+    for (const uimodel::RulerTick& tick : ticks) {
+        if (!tick.labelled) {
+            continue;
+        }
+        const int x = area.x + tick.x;
+        if (!pixels.Ok()) {
+            dc.DrawLine(x, area.y, x, area.GetBottom() + 1);
+            continue;
+        }
+        for (int y = area.y; y <= area.GetBottom(); y += 2) {
+            pixels.VerticalLine(x, y, y, kGridDots);
         }
     }
 }
 
-void PaintTimeRuler(wxDC& dc, const CWavSample& strip, const uimodel::VisibleWindow& window,
-                    const wxRect& rect, int rulerY) {
-    const double firstSecond = window.first * strip.secondsPerFrame;
-    const double visibleSeconds = window.visible * strip.secondsPerFrame;
+void PaintTimeRuler(wxDC& dc, const std::vector<uimodel::RulerTick>& ticks, const wxRect& rect,
+                    int rulerY) {
     dc.SetPen(wxPen(*wxBLACK, 1));
     dc.DrawLine(rect.x, rulerY, rect.GetRight() + 1, rulerY);
-    const wxSize labelSize = dc.GetTextExtent("00:00:00:000");
+    const wxSize labelSize = dc.GetTextExtent(kLabelWidthText);
     const wxPen tickPen(*wxBLACK, 1);
     const wxPen minorPen(wxColour(96, 96, 96), 1);
-    const wxPen gridPen(kGridDots, 1, wxPENSTYLE_DOT);
-    // Labels never overlap: ticks at least a label and a gap apart.
-    const int spacing = std::max(uimodel::kRulerMinTickSpacingPx, labelSize.x + kLabelGapPx);
-    for (const uimodel::RulerTick& tick :
-         uimodel::RulerTicks(firstSecond, visibleSeconds, rect.width, spacing)) {
+    // A label pushed inside at the edges may still reach its neighbour, and
+    // below a millisecond neighbouring ticks read the same: such labels are
+    // left out (the tick stays).
+    int labelsEndX = INT_MIN;
+    std::string previousLabel;
+    for (const uimodel::RulerTick& tick : ticks) {
         const int x = rect.x + tick.x;
         if (tick.labelled) {
-            dc.SetPen(gridPen);
-            dc.DrawLine(x, rect.y, x, rulerY);
             dc.SetPen(tickPen);
             dc.DrawLine(x, rulerY, x, rulerY + kTickPx);
-            const std::string label = uimodel::TimeLabel(tick.seconds);
+            std::string label = uimodel::TimeLabel(tick.seconds);
             const int labelX =
                 std::clamp(x - labelSize.x / 2, rect.x, rect.GetRight() + 1 - labelSize.x);
-            dc.DrawText(label, labelX, rulerY + kTimeLabelGapPx);
+            if (labelX >= labelsEndX && label != previousLabel) {
+                dc.DrawText(label, labelX, rulerY + kTimeLabelGapPx);
+                labelsEndX = labelX + labelSize.x + kLabelGapPx / 2;
+                previousLabel = std::move(label);
+            }
         } else {
             dc.SetPen(minorPen);
             dc.DrawLine(x, rulerY, x, rulerY + kTickPx);
@@ -221,6 +298,11 @@ void PaintStrip(wxDC& dc, const StripPaint& paint) {
         dc.SetPen(wxPen(kZeroLine, 1));
         dc.DrawLine(rect.x, amplitude.midY, rect.x + rect.width + 20, amplitude.midY);
     }
+    std::vector<uimodel::RulerTick> ticks;
+    if (rulers) {
+        ticks = TimeTicks(dc, strip, paint.window, rect.width);
+        PaintGrid(dc, ticks, area);
+    }
     dc.SetPen(wxPen(kWaveform, 1));
     const double s = uimodel::FramesPerPixel(paint.window, rect.width);
     const bool bySample = strip.samplesPerColumn > s || strip.columnCount < 100;
@@ -231,7 +313,7 @@ void PaintStrip(wxDC& dc, const StripPaint& paint) {
     }
     if (rulers) {
         PaintAmplitudeMarks(dc, strip, area, amplitude);
-        PaintTimeRuler(dc, strip, paint.window, rect, rect.y + h);
+        PaintTimeRuler(dc, ticks, rect, rect.y + h);
     }
     // Over the waveform, so that a loud recording does not hide it.
     if (!paint.label.empty()) {

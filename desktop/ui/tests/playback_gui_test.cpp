@@ -183,6 +183,22 @@ TEST_F(PlaybackTest, MappedModeStreamsEveryFrameOnceWithoutGaps) {
     EXPECT_TRUE(heard == recording) << FirstDifference(heard, recording);
 }
 
+TEST_F(PlaybackTest, MappedModeSmallBlocksEndingOnABlockBoundary) {
+    // Four whole blocks of a quarter second: the last block ends exactly at
+    // the end of the recording, and no empty block follows it.
+    ScopedEnv budget("HUSHDESK_MEMORY_BUDGET", "4096");
+    const auto recording = Ramp(4 * 4096, 1);
+    Show(recording, 1);
+    ASSERT_TRUE(m_recording.File().IsMapped());
+    m_playback->SetBlockFrames(4096);
+    Command(res::ID_PLAY);
+    EXPECT_TRUE(m_playback->IsPlaying());
+    PlayToTheEnd();
+    EXPECT_EQ(m_playback->StreamState(), uimodel::BlockStream::State::Idle);
+    const auto heard = Heard(1);
+    EXPECT_TRUE(heard == recording) << FirstDifference(heard, recording);
+}
+
 TEST_F(PlaybackTest, MappedModeSelectionPlaysFromTheCursor) {
     ScopedEnv budget("HUSHDESK_MEMORY_BUDGET", "4096");
     const uint32_t frames = 3 * 4096;

@@ -267,6 +267,18 @@ TEST_F(WaveControlTest, TinyRecordingsAndWindowsPaintWithoutFault) {
         m_control->MouseRelease(400, 50);
         EXPECT_LT(m_control->CursorFrame(), frames);
     }
+    // An empty recording shows an empty strip; nothing can be played or
+    // selected in it.
+    Show({}, 1, "empty.wav");
+    EXPECT_EQ(m_control->Window().total, 0u);
+    m_control->ZoomIn();
+    m_control->ZoomOut();
+    m_control->MousePress(10, 50);
+    m_control->MouseMove(300, 50);
+    m_control->MouseRelease(300, 50);
+    EXPECT_EQ(m_control->CursorFrame(), 0u);
+    EXPECT_EQ(CountColour(Paint(), wxRect(0, 20, 50, 10), kBackground), 50 * 10);
+
     m_frame->SetClientSize(30, 20);
     Pump(50ms);
     Paint();
