@@ -10,6 +10,7 @@
 #include "CWaveControl.h"
 #include "GuiTest.h"
 #include "PipelineTestSupport.h"
+#include "SurfacePixels.h"
 #include "WaveTestRecording.h"
 
 namespace {
@@ -282,6 +283,38 @@ TEST_F(WaveControlTest, TinyRecordingsAndWindowsPaintWithoutFault) {
     m_frame->SetClientSize(30, 20);
     Pump(50ms);
     Paint();
+}
+
+// The waveform's direct pixel writes, on the kind of DC the control paints
+// into: they must be available there (else painting falls back to one DC call
+// per line) and stay inside their clip.
+TEST(SurfacePixelsTest, WritesStayInsideTheClipAndInvertComplements) {
+    wxBitmap bitmap(wxSize(20, 20), 24);
+    const wxColour blue(10, 20, 200);
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        SurfacePixels pixels(dc, wxRect(2, 2, 10, 10));
+        ASSERT_TRUE(pixels.Ok());
+        pixels.VerticalLine(5, 19, 0, blue);           // clipped to rows 2..11
+        pixels.Line(3, 4, 9, 4, blue);                 // (9, 4) left out
+        pixels.FillRect(wxRect(-5, 15, 40, 3), blue);  // entirely outside the clip
+        pixels.Invert(wxRect(0, 8, 4, 1));             // columns 2 and 3 only
+    }
+    const wxImage image = bitmap.ConvertToImage();
+    EXPECT_TRUE(Same(image, 5, 2, blue));
+    EXPECT_TRUE(Same(image, 5, 11, blue));
+    EXPECT_TRUE(Same(image, 5, 1, *wxWHITE));
+    EXPECT_TRUE(Same(image, 5, 12, *wxWHITE));
+    EXPECT_TRUE(Same(image, 3, 4, blue));
+    EXPECT_TRUE(Same(image, 8, 4, blue));
+    EXPECT_TRUE(Same(image, 9, 4, *wxWHITE));
+    EXPECT_EQ(CountColour(image, wxRect(0, 15, 20, 3), *wxWHITE), 60);
+    EXPECT_TRUE(Same(image, 1, 8, *wxWHITE));
+    EXPECT_TRUE(Same(image, 2, 8, *wxBLACK));
+    EXPECT_TRUE(Same(image, 3, 8, *wxBLACK));
+    EXPECT_TRUE(Same(image, 5, 8, blue));  // the vertical line, outside the inverted area
 }
 
 }  // namespace
