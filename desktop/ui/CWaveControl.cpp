@@ -219,10 +219,15 @@ void CWaveControl::MousePress(int x, int y) {
     }
     const int width = GetClientSize().x;
     if (m_nMode == kIdle && m_selection.Shown()) {
-        const int startX =
-            static_cast<int>(uimodel::XOfFrame(m_window, width, m_selection.Start()));
-        const int endX =
-            static_cast<int>(uimodel::XOfFrame(m_window, width, int64_t{m_selection.End()} + 1));
+        // Far outside the control when zoomed in: kept within reach of int
+        // and out of grabbing distance.
+        const auto column = [&](int64_t frame) {
+            const int64_t far = int64_t{uimodel::kEdgeGrabPx} + 1;
+            return static_cast<int>(std::clamp<int64_t>(uimodel::XOfFrame(m_window, width, frame),
+                                                        -far - 1, int64_t{width} + far));
+        };
+        const int startX = column(m_selection.Start());
+        const int endX = column(int64_t{m_selection.End()} + 1);
         if (m_selection.Grab(x, startX, endX, uimodel::kEdgeGrabPx) !=
             uimodel::WaveSelection::Edge::None) {
             m_nMode = kEdgeGrab;
