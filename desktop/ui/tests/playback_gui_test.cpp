@@ -258,6 +258,21 @@ TEST_F(PlaybackTest, PauseContinueAndPlayFromCursor) {
     EXPECT_EQ(heard, recording);
 }
 
+TEST_F(PlaybackTest, TheViewFollowsPlaybackOnceTheCursorPassesTheMiddle) {
+    Show(Ramp(16000 * 3, 1), 1);
+    while (m_control->Window().visible > 4000) {
+        m_control->ZoomIn();
+    }
+    m_control->ScrollToFrame(0);
+    Command(res::ID_PLAY);
+    // Within the first half nothing scrolls; past it the window moves on.
+    ASSERT_TRUE(PumpUntil([&] { return m_control->Window().first > 0; }, 5000ms));
+    EXPECT_GT(m_control->CursorFrame(), m_control->Window().visible / 2);
+    EXPECT_GE(m_control->CursorFrame(), m_control->Window().first);
+    EXPECT_LT(m_control->CursorFrame(), m_control->Window().End());
+    m_playback->Stop();
+}
+
 TEST_F(PlaybackTest, PlayFromCursorStartsThere) {
     const auto recording = Ramp(9000, 2);
     Show(recording, 2);

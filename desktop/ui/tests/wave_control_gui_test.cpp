@@ -232,6 +232,38 @@ TEST_F(WaveControlTest, ScrollBarScrollsByLinesAndPages) {
     EXPECT_EQ(m_control->Window().first, 0u);
 }
 
+TEST_F(WaveControlTest, DraggingPastTheEdgeScrollsUntilTheEndAndReleaseStops) {
+    Show(MonoTone(16000 * 3), 1, "autoscroll.wav");
+    for (int i = 0; i < 6; ++i) {
+        m_control->ZoomIn();
+    }
+    m_control->ScrollToFrame(0);
+    const int width = m_control->GetClientSize().x;
+    const int y = m_control->BandTop() + 40;
+    m_control->MousePress(width / 2, y);
+    m_control->MouseMove(width + 40, y);
+    ASSERT_TRUE(m_control->AutoScrolling());
+    uint32_t first = m_control->Window().first;
+    for (int step = 0; step < 200 && m_control->AutoScrolling(); ++step) {
+        m_control->AutoScrollStep();
+        EXPECT_GE(m_control->Window().first, first);
+        first = m_control->Window().first;
+        // The dragged edge moves with the view, under the pointer.
+        EXPECT_EQ(m_control->Selection().End(),
+                  uimodel::ClampedFrameAtX(m_control->Window(), width, width + 40));
+    }
+    EXPECT_EQ(m_control->Window().End(), 48000u);
+    EXPECT_FALSE(m_control->AutoScrolling());  // stopped at the end by itself
+
+    m_control->MouseMove(-40, y);  // back past the left edge: scrolls back
+    EXPECT_TRUE(m_control->AutoScrolling());
+    m_control->AutoScrollStep();
+    EXPECT_LT(m_control->Window().first, first);
+    m_control->MouseRelease(-40, y);
+    EXPECT_FALSE(m_control->AutoScrolling());
+    EXPECT_LE(m_control->Selection().Start(), m_control->Selection().End());
+}
+
 TEST_F(WaveControlTest, BandBoundaryDragClamps) {
     Show(MonoTone(16000), 1, "band.wav");
     const int top = m_control->BandTop();
