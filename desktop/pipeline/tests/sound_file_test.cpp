@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -343,8 +344,10 @@ TEST_F(MappedSoundFileTest, DecodesALawAndMuLawBytesLikeLibsndfile) {
 
 TEST_F(MappedSoundFileTest, WorkingCopyTakesEveryFrameAndOnlyDataIsWritten) {
     const std::string path = folder.File("source.wav");
-    const std::vector<int16_t> left = Noise(8001, 31, 20000);
-    const std::vector<int16_t> right = Noise(8001, 32, 20000);
+    // Several times the frames the summary copies at once, and a part more.
+    const uint32_t frames = 2 * 1024 * 80 + 8001;
+    const std::vector<int16_t> left = Noise(frames, 31, 20000);
+    const std::vector<int16_t> right = Noise(frames, 32, 20000);
     ASSERT_TRUE(WriteBytes(path, MakePcmWavBytes(8000, 2, Interleave(left, right), 61)));
     const std::vector<uint8_t> sourceBytes = ReadBytes(path);
     const int64_t sourceTime = ModificationTimeNs(path);
@@ -365,12 +368,24 @@ TEST_F(MappedSoundFileTest, WorkingCopyTakesEveryFrameAndOnlyDataIsWritten) {
     ASSERT_TRUE(file.IsOnWorkingCopy());
     EXPECT_EQ(Channel(AllSamples(file), 2, 0), left);
     EXPECT_EQ(Channel(AllSamples(file), 2, 1), right);
+    // Every 10 ms column holds its frames' extremes.
+    ASSERT_EQ(summary.columnCount, static_cast<int32_t>((frames + 79) / 80));
+    for (uint32_t k = 0; k < static_cast<uint32_t>(summary.columnCount); ++k) {
+        const auto from = k * 80;
+        const auto to = std::min(frames, from + 80);
+        const auto [low0, high0] = std::minmax_element(left.begin() + from, left.begin() + to);
+        const auto [low1, high1] = std::minmax_element(right.begin() + from, right.begin() + to);
+        ASSERT_EQ(summary.channel0ColumnMin[k], *low0) << "column " << k;
+        ASSERT_EQ(summary.channel0ColumnMax[k], *high0) << "column " << k;
+        ASSERT_EQ(summary.channel1ColumnMin[k], *low1) << "column " << k;
+        ASSERT_EQ(summary.channel1ColumnMax[k], *high1) << "column " << k;
+    }
 
     file.SetSample(0, 0, 1111);
     file.SetSample(1, 0, -2222);
     file.SetSample(1, 8000, 3333);
-    file.SetSample(0, 8001, 4444);  // past the end: dropped
-    file.SetSample(1, 9000, 5555);
+    file.SetSample(0, frames, 4444);  // past the end: dropped
+    file.SetSample(1, frames + 999, 5555);
     EXPECT_EQ(file.GetSample(0, 0), 1111);
     EXPECT_EQ(file.GetSample(1, 0), -2222);
     EXPECT_EQ(file.GetSample(1, 8000), 3333);
@@ -384,7 +399,7 @@ TEST_F(MappedSoundFileTest, WorkingCopyTakesEveryFrameAndOnlyDataIsWritten) {
     expected[1] = -2222;
     expected[2 * 8000 + 1] = 3333;
     EXPECT_EQ(ReadAllSamples(copyPath, &info), expected);  // header intact, data changed
-    EXPECT_EQ(info.frames, 8001);
+    EXPECT_EQ(info.frames, frames);
     EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
 
     EXPECT_EQ(ReadBytes(path), sourceBytes);
