@@ -2,6 +2,7 @@
 // playback commands through the frame's menus, Close while paused, and
 // screenshots of mono and stereo recordings at several zoom levels.
 #include <wx/frame.h>
+#include <wx/uiaction.h>
 
 #include <cmath>
 
@@ -123,6 +124,24 @@ TEST_F(ViewTest, PlayPauseStopThroughTheMenus) {
     EXPECT_FALSE(View().IsPlaying());
     EXPECT_FALSE(View().IsPaused());
     EXPECT_TRUE(Enabled(res::ID_PLAY_FROM_CURSOR));
+}
+
+TEST_F(ViewTest, SpaceKeyPlaysPausesAndContinues) {
+    ASSERT_TRUE(Doc().OpenPath(Write("space.wav", Bursts(16000 * 4, 220), 1)));
+    wxUIActionSimulator keys;
+    // Keys reach the frame under Xvfb only while the pointer is over it.
+    keys.MouseMove(m_frame->GetScreenRect().GetPosition() + wxPoint(300, 300));
+    m_frame->Raise();
+    Wave().SetFocus();
+    Pump(200ms);
+    keys.Char(WXK_SPACE);
+    ASSERT_TRUE(PumpUntil([&] { return View().IsPlaying(); }, 2000ms));
+    keys.Char(WXK_SPACE);
+    ASSERT_TRUE(PumpUntil([&] { return View().IsPaused(); }, 2000ms));
+    EXPECT_FALSE(View().IsPlaying());
+    keys.Char(WXK_SPACE);
+    EXPECT_TRUE(PumpUntil([&] { return View().IsPlaying(); }, 2000ms));
+    Command(res::ID_STOP);
 }
 
 TEST_F(ViewTest, CloseWhilePausedStopsThePlaybackFirst) {
