@@ -12,6 +12,9 @@
 #include <map>
 #include <thread>
 
+#include "SVDlg.h"
+#include "installer/Config.h"
+#include "installer/PageScript.h"
 #include "testsupport/Files.h"
 
 namespace setuptest {
@@ -171,6 +174,54 @@ void SetupGuiTest::WriteConfig(const std::string& name, const std::string& body)
     testsupport::WriteText(
         m_medium.File(name),
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<AutoRun>" + body + "</AutoRun>\n");
+}
+
+SetupPageTest::~SetupPageTest() {
+    ClosePage();
+}
+
+installer::CSVDlg& SetupPageTest::ShowPage(const std::string& name, int languageId) {
+    m_dialog = new installer::CSVDlg(nullptr, installer::Config(name), languageId, m_launcher);
+    m_dialog->Show();
+    // The first body arrives once the template has loaded; under load that
+    // can take a while.
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return m_dialog->IsFirstPageShown() &&
+                   PageValue(
+                       *m_dialog->WebView(),
+                       "String(document.querySelectorAll('div.hdr1, div.hdr1_rtl').length)") == "1";
+        },
+        30000ms));
+    return *m_dialog;
+}
+
+void SetupPageTest::ClosePage() {
+    if (m_dialog != nullptr) {
+        m_dialog->SettleScripts();
+        m_dialog->Destroy();
+        m_dialog = nullptr;
+        Pump(50ms);
+    }
+}
+
+std::string SetupPageTest::Marks() {
+    return PageValue(*m_dialog->WebView(),
+                     "Array.from(document.querySelectorAll('td[id]')).map(function (e) {"
+                     " return e.className + ':' + e.id + ':' + e.textContent; }).join('|')");
+}
+
+void SetupPageTest::Click(const std::string& id) {
+    m_dialog->RunPageScript(wxString::FromUTF8("document.getElementById(" +
+                                               installer::JavaScriptString(id) + ").click()"));
+}
+
+void SetupPageTest::ClickTitle(const std::string& id) {
+    // Found among the titles by comparison, so any Action text works.
+    m_dialog->RunPageScript(
+        wxString::FromUTF8("Array.from(document.querySelectorAll('div.Action')).find(function (e) {"
+                           " return e.id === " +
+                           installer::JavaScriptString(id) + "; }).click()"));
 }
 
 }  // namespace setuptest

@@ -5,6 +5,7 @@
 //    active for Pump();
 //  - SetupGuiTest, a fixture with a fresh medium folder as the current
 //    directory, a fresh registry folder, recorded message boxes and log;
+//  - SetupPageTest, which adds an installer page shown without a modal loop;
 //  - Pump / PumpUntil, WhenModalDialogOpens, page scripts, screenshots.
 #pragma once
 
@@ -14,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "installer/Launch.h"
 #include "installer/Log.h"
 #include "platform/ShowMessage.h"
 #include "testsupport/ScopedEnv.h"
@@ -22,6 +24,10 @@
 class wxDialog;
 class wxWindow;
 class wxWebView;
+
+namespace installer {
+class CSVDlg;
+}
 
 namespace setuptest {
 
@@ -64,6 +70,30 @@ protected:
     testsupport::ScopedEnv m_registryEnv;
     platform::MessageRecorder m_messages;
     std::string m_log;
+};
+
+class SetupPageTest : public SetupGuiTest {
+protected:
+    ~SetupPageTest() override;
+
+    // Shows the page for the configuration file `name`, without a modal loop,
+    // and waits until the page has its first body.
+    installer::CSVDlg& ShowPage(const std::string& name, int languageId = 1033);
+    // Destroys the page shown by ShowPage.
+    void ClosePage();
+
+    // The mark cells of the page (numbers, "PDF", marks) as
+    // "class:id:text|class:id:text|...", in page order.
+    std::string Marks();
+    // Clicks the (first) element with `id` in the page, as the user's click
+    // would: on the main page, the row's number or mark.
+    void Click(const std::string& id);
+    // Clicks the title of the row with `id` (the only part of a PDF row that
+    // opens its document).
+    void ClickTitle(const std::string& id);
+
+    installer::SystemLauncher m_launcher;
+    installer::CSVDlg* m_dialog = nullptr;
 };
 
 }  // namespace setuptest

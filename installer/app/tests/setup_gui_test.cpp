@@ -6,10 +6,13 @@
 #include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/stattext.h>
+#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include <filesystem>
+#include <memory>
 
+#include "AboutDlg.h"
 #include "LangSelectionDlg.h"
 #include "SVDlg.h"
 #include "SetupGuiTest.h"
@@ -27,11 +30,6 @@ using installer::CSVDlg;
 using testsupport::ReadText;
 using testsupport::ScopedEnv;
 
-// The mark cells of the page: "class:id:text" joined by "|".
-constexpr char kMarksScript[] =
-    "Array.from(document.querySelectorAll('td[id]')).map(function (e) {"
-    " return e.className + ':' + e.id + ':' + e.textContent; }).join('|')";
-
 // An install script that records, as a real installer would, that "A" is
 // installed (an uninstall entry in the local-machine registry), and where it ran.
 constexpr char kInstallA[] =
@@ -40,35 +38,6 @@ constexpr char kInstallA[] =
     "printf '\\n[HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\"
     "Uninstall\\\\A]\\n\"UninstallString\"=\"remove-a\"\\n' >> \"$reg\"\n"
     "pwd > ran-in\n";
-
-class SetupPageTest : public SetupGuiTest {
-protected:
-    ~SetupPageTest() override {
-        if (m_dialog != nullptr) {
-            m_dialog->SettleScripts();
-            m_dialog->Destroy();
-            Pump(50ms);
-        }
-    }
-
-    // Shows the page for the configuration file `name`, without a modal loop.
-    CSVDlg& ShowPage(const std::string& name, int languageId = 1033) {
-        m_dialog = new CSVDlg(nullptr, Config(name), languageId, m_launcher);
-        m_dialog->Show();
-        EXPECT_TRUE(PumpUntil([&] { return !Marks().empty() || HasBanner(); }));
-        return *m_dialog;
-    }
-
-    std::string Marks() { return PageValue(*m_dialog->WebView(), kMarksScript); }
-    bool HasBanner() {
-        return PageValue(*m_dialog->WebView(),
-                         "String(document.querySelectorAll('div.hdr1, div.hdr1_rtl').length)") ==
-               "1";
-    }
-
-    installer::SystemLauncher m_launcher;
-    CSVDlg* m_dialog = nullptr;
-};
 
 TEST_F(SetupPageTest, MainPageShowsNumberedRowsAndAClickRunsTheItemsInstaller) {
     WriteScript(Medium("bin/install-a.sh"), kInstallA);
@@ -94,7 +63,7 @@ TEST_F(SetupPageTest, MainPageShowsNumberedRowsAndAClickRunsTheItemsInstaller) {
     EXPECT_EQ(dialog.GetSize(), wxSize(expected.width, expected.height));
     EXPECT_TRUE(SaveScreenshot(dialog, "setup-main-page"));
 
-    dialog.RunPageScript("document.getElementById('A').click()");
+    Click("A");
     EXPECT_TRUE(PumpUntil([&] { return Marks().find("DigitGreen:A:1") != std::string::npos; }));
     EXPECT_EQ(Marks(),
               "DigitGreen:A:1|DisablePdfBlue:Guide:PDF|DigitBlue:Notes:2|DigitRed:Clean:3");
@@ -115,8 +84,8 @@ TEST_F(SetupPageTest, ClicksOnDisabledRowsDoNothingAndNavigationIsRefused) {
     CSVDlg& dialog = ShowPage("1033.xml");
     const uint64_t generation = dialog.Page().Generation();
 
-    dialog.RunPageScript("document.getElementById('Off').click()");
-    dialog.RunPageScript("document.getElementById('away').click()");
+    Click("Off");
+    Click("away");
     dialog.RunPageScript("window.location.href = 'file:///etc/hostname'");
     Pump(1000ms);
 
@@ -141,7 +110,7 @@ TEST_F(SetupPageTest, PrerequisitesPageInstallsAndComesBackWithTheAfterAttemptTe
     EXPECT_EQ(dialog.GetSize().y, std::min(2 * 34 + 247, wxDisplay(0u).GetClientArea().height));
     EXPECT_TRUE(SaveScreenshot(dialog, "setup-prerequisites-page"));
 
-    dialog.RunPageScript("document.getElementById('PreInstall').click()");
+    Click("PreInstall");
     EXPECT_TRUE(PumpUntil([&] {
         return PageValue(*dialog.WebView(),
                          "document.querySelector('div.PlainText').textContent") ==
@@ -161,10 +130,7 @@ TEST_F(SetupPageTest, BlockingPageAndRightToLeftPages) {
     CSVDlg& blocking = ShowPage("1033.xml");
     EXPECT_EQ(Marks(), "MarkRed2:Kit:!");
     EXPECT_TRUE(SaveScreenshot(blocking, "setup-blocking-page"));
-    m_dialog->SettleScripts();
-    m_dialog->Destroy();
-    m_dialog = nullptr;
-    Pump(50ms);
+    ClosePage();
 
     WriteConfig("1025.xml", R"(
         <Item Action="A" Title="هشدسك" NotInstalledDescription="البرنامج"/>
@@ -192,6 +158,71 @@ TEST_F(SetupPageTest, TheExitLinkEndsTheModalPageWithCancel) {
                      " if (exit) { exit.click(); } else { setTimeout(click, 50); } })()");
              });
     EXPECT_EQ(dialog.ShowModal(), wxID_CANCEL);
+    dialog.SettleScripts();
+}
+
+// The modal About box, when one is open.
+installer::CAboutDlg* OpenAboutBox() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* about = dynamic_cast<installer::CAboutDlg*>(window);
+            about != nullptr && about->IsModal()) {
+            return about;
+        }
+    }
+    return nullptr;
+}
+
+// F1 opens the About box (GTK windows have no window menu to hold it) and
+// Esc leaves the page as its exit link does; both as real key presses.
+TEST_F(SetupGuiTest, F1ShowsTheAboutBoxAndEscClosesThePageWithCancel) {
+    WriteConfig("1033.xml", R"(<Item Action="A"/><Item Action="B"/>
+        <MainDialog Title="T" Company="C" ExitLabel="Exit"/>)");
+    installer::SystemLauncher launcher;
+    CSVDlg dialog(nullptr, Config("1033.xml"), 1033, launcher);
+    wxUIActionSimulator keys;
+    const auto pressOverPage = [&](int key) {
+        // Keys reach a window under Xvfb only while the pointer is over it.
+        keys.MouseMove(dialog.GetScreenRect().GetPosition() + wxPoint(60, 60));
+        dialog.Raise();
+        keys.Char(key);
+    };
+    // Watchers still waiting when the test ends must not touch its locals.
+    const auto ended = std::make_shared<bool>(false);
+    std::string aboutTitle;
+    bool aboutHasVersion = false;
+    WhenTrue([ended, &dialog] { return !*ended && dialog.IsFirstPageShown(); },
+             [&] { pressOverPage(WXK_F1); });
+    WhenTrue([ended] { return !*ended && OpenAboutBox() != nullptr; },
+             [&, ended] {
+                 installer::CAboutDlg& about = *OpenAboutBox();
+                 aboutTitle = about.GetTitle().utf8_string();
+                 for (wxWindow* child : about.GetChildren()) {
+                     auto* text = dynamic_cast<wxStaticText*>(child);
+                     aboutHasVersion |=
+                         text != nullptr && text->GetLabel() == "Setvane Version 1.0";
+                 }
+                 EXPECT_TRUE(SaveScreenshot(about, "setup-about-box"));
+                 about.EndModal(wxID_OK);
+                 WhenTrue([ended] { return !*ended && OpenAboutBox() == nullptr; },
+                          [&] { pressOverPage(WXK_ESCAPE); });
+             });
+    // Ends a run whose keys went nowhere, so that it fails instead of hanging.
+    const auto giveUp = std::chrono::steady_clock::now() + 60s;
+    WhenTrue([ended, giveUp] { return *ended || std::chrono::steady_clock::now() > giveUp; },
+             [&, ended] {
+                 if (*ended) {
+                     return;
+                 }
+                 if (auto* about = OpenAboutBox()) {
+                     about->EndModal(wxID_OK);
+                 }
+                 dialog.EndModal(wxID_ABORT);
+             });
+
+    EXPECT_EQ(dialog.ShowModal(), wxID_CANCEL);
+    *ended = true;
+    EXPECT_EQ(aboutTitle, "About Setvane");
+    EXPECT_TRUE(aboutHasVersion);
     dialog.SettleScripts();
 }
 

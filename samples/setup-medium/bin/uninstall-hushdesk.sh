@@ -1,16 +1,20 @@
 #!/bin/sh
 # Removes what install-hushdesk.sh installed into $HUSHDESK_PREFIX (the files
-# its manifest lists, nothing else) and records Hushdesk as absent.
+# its manifest lists, nothing else) and records Hushdesk as absent. The
+# hushdesk-clean it brought goes with it, so its registration goes too.
 set -e
 prefix=${HUSHDESK_PREFIX:?HUSHDESK_PREFIX names the folder Hushdesk was installed into}
 manifest="$prefix/share/hushdesk/install_manifest.txt"
 product='SOFTWARE\Kestrova\Installer\Products\{BFEC5A96-DB50-4D1C-80D9-2D97DD847C22}'
 
 if [ -f "$manifest" ]; then
-    while IFS= read -r file; do
+    # The manifest's last line has no line feed; read still returns it.
+    while IFS= read -r file || [ -n "$file" ]; do
         rm -f -- "$file"
     done < "$manifest"
     rm -f -- "$manifest"
 fi
 kestrova-reg set HKLM "$product" State dword:2
 kestrova-reg delete HKLM "$product\\Features" >/dev/null 2>&1 || true
+kestrova-reg delete HKLM 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\HushdeskClean' \
+    >/dev/null 2>&1 || true
