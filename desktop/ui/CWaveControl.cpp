@@ -90,6 +90,7 @@ void CWaveControl::ReleaseRecording() {
     m_bPressInSelection = false;
     m_window = {};
     m_overviewSpan = {};
+    m_overviewBitmap = wxNullBitmap;
     UpdateScrollBar();
     Refresh();
 }
@@ -489,14 +490,23 @@ void CWaveControl::PaintBitmap(wxBitmap& bitmap, const wxSize& size) {
         }
         m_overviewSpan = {};
         if (m_display.strips.overview && bandTop > 0) {
-            wave::StripPaint overview;
-            overview.strip = m_display.strips.overview.get();
-            overview.soundFile = m_pSoundFile;
-            overview.lock = m_pLock;
-            overview.window = uimodel::WholeRecording(m_window.total);
-            overview.rect = wxRect(0, 0, width, bandTop);
-            overview.rulers = false;
-            wave::PaintStrip(dc, overview);
+            // The band shows the whole recording whatever the view: it is
+            // painted into its own bitmap again only when its size or the
+            // recording changes.
+            const wxSize bandSize(width, bandTop);
+            if (!m_overviewBitmap.IsOk() || m_overviewBitmap.GetSize() != bandSize) {
+                m_overviewBitmap = wxBitmap(bandSize, 24);
+                wxMemoryDC band(m_overviewBitmap);
+                wave::StripPaint overview;
+                overview.strip = m_display.strips.overview.get();
+                overview.soundFile = m_pSoundFile;
+                overview.lock = m_pLock;
+                overview.window = uimodel::WholeRecording(m_window.total);
+                overview.rect = wxRect(bandSize);
+                overview.rulers = false;
+                wave::PaintStrip(band, overview);
+            }
+            dc.DrawBitmap(m_overviewBitmap, 0, 0);
             m_overviewSpan = uimodel::OverviewFrame(m_window, width);
             dc.SetPen(wxPen(wave::kOverviewFrame, 1));
             dc.SetBrush(*wxTRANSPARENT_BRUSH);

@@ -151,4 +151,5 @@ private:
     wxScrollBar* m_pScrollBar = nullptr;
     wxTimer m_autoScrollTimer;
     wxBitmap m_bitmap;
+    wxBitmap m_overviewBitmap;  // the overview band, kept while it stays the same
 };

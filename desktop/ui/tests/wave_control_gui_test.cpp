@@ -284,9 +284,12 @@ TEST_F(WaveControlTest, ShorterRecordingAfterReleaseHasNoOldSelection) {
     m_control->MouseMove(700, y);
     m_control->MouseRelease(700, y);
     ASSERT_TRUE(m_control->Selection().Shown());
-    Show(MonoTone(1000), 1, "short.wav");
+    ASSERT_GT(CountColour(Paint(), wxRect(0, 0, 700, m_control->BandTop()), kWaveform), 700);
+    Show(std::vector<int16_t>(1000, 0), 1, "short.wav");
     EXPECT_FALSE(m_control->Selection().Shown());
     EXPECT_EQ(m_control->CursorFrame(), 0u);
+    // The overview band shows the new (silent) recording, not the old one.
+    EXPECT_LE(CountColour(Paint(), wxRect(0, 0, 700, m_control->BandTop()), kWaveform), 700);
 }
 
 TEST_F(WaveControlTest, TinyRecordingsAndWindowsPaintWithoutFault) {
