@@ -1,5 +1,6 @@
 #include "SVDlg.h"
 
+#include <gdk/gdk.h>
 #include <wx/accel.h>
 #include <wx/app.h>
 #include <wx/display.h>
@@ -174,7 +175,10 @@ void CSVDlg::HideForLaunch() {
     // wxDialog::Show(false) would end the modal loop that the page runs in;
     // the top-level window's own Show only takes the window off the screen.
     wxTopLevelWindow::Show(false);
-    Update();
+    // The request to hide waits in the connection to the display until the
+    // event loop runs again, which it does not while the installer is
+    // waited for: send it now, or the window stays on the screen throughout.
+    gdk_display_flush(gdk_display_get_default());
 }
 
 void CSVDlg::RestoreAfterLaunch() {
