@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "GainRule.h"
+#include "NoiseTrackingLoops.h"
 #include "ProcessorState.h"
 
 namespace velquor {
@@ -179,7 +180,13 @@ float AnalyseWith(SpectralState& state, const FrameCoefficients& c) {
     float* magnitude = ScratchRow(state, 0);
     UpdateLinearAverages(state.work, b, c, magnitude, state.fastAverage, state.midAverage,
                          state.levelAverage);
-    UpdateNoiseEstimate<Math>(magnitude, b, c.noise, state.logNoiseAverage, state.noiseMagnitude);
+    if (HasTracking(state.tracking)) {
+        UpdateTrackingEstimate<Math>(state.tracking, magnitude, b, ScratchRow(state, 1),
+                                     state.noiseMagnitude);
+    } else {
+        UpdateNoiseEstimate<Math>(magnitude, b, c.noise, state.logNoiseAverage,
+                                  state.noiseMagnitude);
+    }
     state.noiseMagnitude[0] = std::exp(state.logNoiseAverage[0]);
     return MeanLevel(state);
 }

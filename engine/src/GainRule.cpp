@@ -45,6 +45,7 @@ void ResetBins(SpectralState& state) {
         state.logNoiseAverage[k] = kLogAverageStart;
         state.noiseMagnitude[k] = kAverageStart;
     }
+    ResetTracking(state.tracking, state.blockLength);
 }
 
 FrameCoefficients ComputeCoefficients(SpectralState& state) {

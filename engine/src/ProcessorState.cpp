@@ -68,6 +68,7 @@ void FreeArrays(SpectralState* state) {
     Release(state->history);
     Release(state->noiseMagnitude);
     Release(state->binScratch);
+    FreeTracking(state->tracking);
     FreeFftPlan(state->fftPlan);
 }
 
@@ -95,7 +96,8 @@ int32_t SetUp(SpectralState* state, int32_t sampleRateHz) {
         p.noiseTimeConstant = static_cast<float>(b) / rate;
     }
 
-    if (!AllocateArrays(s, b)) {
+    const bool tracking = p.noiseEstimator == kVelquorNoiseEstimateTracking;
+    if (!AllocateArrays(s, b) || (tracking && !SetUpTracking(s.tracking, b, sampleRateHz))) {
         FreeArrays(state);
         return kVelquorOutOfMemory;
     }

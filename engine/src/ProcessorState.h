@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "NoiseTracking.h"
 #include "RealFft.h"
 #include "VelquorParams.h"
 
@@ -44,6 +45,9 @@ struct SpectralState {
     // step's per-bin intermediate values.
     FftPlan fftPlan;
     float* binScratch = nullptr;  // kBinScratchRows rows of B+1
+    // The tracking noise estimate, set up by SetUp when the parameter block
+    // asks for it; otherwise it holds no arrays.
+    NoiseTracking tracking;
 };
 
 inline constexpr int kBinScratchRows = 2;

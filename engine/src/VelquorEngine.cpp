@@ -109,6 +109,17 @@ int32_t VelquorEngine::SetToneCleaning(int32_t on) {
     return StoreFlag(m_params->toneCleaning, on);
 }
 
+int32_t VelquorEngine::GetNoiseEstimator() {
+    return m_params->noiseEstimator;
+}
+
+int32_t VelquorEngine::SetNoiseEstimator(int32_t estimator) {
+    m_params->noiseEstimator = estimator == kVelquorNoiseEstimateTracking
+                                   ? kVelquorNoiseEstimateTracking
+                                   : kVelquorNoiseEstimateAverage;
+    return m_params->noiseEstimator;
+}
+
 int16_t ToOutputSample(float value, float outputGain) {
     const float x = value * outputGain;
     if (x > 32767.0f) {

@@ -29,6 +29,9 @@ public:
     int32_t SetWhiteNoise(int32_t on) override;
     int32_t SetToneCleaning(int32_t on) override;
 
+    int32_t GetNoiseEstimator() override;
+    int32_t SetNoiseEstimator(int32_t estimator) override;
+
     // For tests: the internals this object drives.
     const VelquorParams& Params() const { return *m_params; }
     const SpectralState& State() const { return *m_state; }

@@ -29,6 +29,7 @@ struct VelquorParams {
     float correctionHighHz = 1000.0f;
     float noiseTimeConstant = 0.5f;  // seconds; Init clamps and writes it back
     float outputGain = 0.875f;
+    int32_t noiseEstimator = 0;  // kVelquorNoiseEstimate*; Init only
 };
 
 inline int32_t ClampGainMaxDb(int32_t db) {

@@ -145,19 +145,22 @@ TEST(Allocation, ProcessAllocatesNothingAndReleaseFreesAll) {
         v = static_cast<int16_t>(noise.Next(9000.0f));
     }
     std::vector<int16_t> out(4096);
-    const long liveBefore = Live();
-    IVelquor* engine = CreateVelquor();
-    ASSERT_NE(engine, nullptr);
-    engine->SetToneCleaning(1);
-    ASSERT_EQ(engine->Init(16000), kVelquorOk);
-    const long allocationsBefore = g_allocations.load();
-    for (int call = 0; call < 8; ++call) {
-        ASSERT_EQ(engine->Process(in.data(), out.data(), 4096), kVelquorOk);
+    for (const int32_t estimator : {kVelquorNoiseEstimateAverage, kVelquorNoiseEstimateTracking}) {
+        const long liveBefore = Live();
+        IVelquor* engine = CreateVelquor();
+        ASSERT_NE(engine, nullptr);
+        engine->SetToneCleaning(1);
+        engine->SetNoiseEstimator(estimator);
+        ASSERT_EQ(engine->Init(16000), kVelquorOk);
+        const long allocationsBefore = g_allocations.load();
+        for (int call = 0; call < 8; ++call) {
+            ASSERT_EQ(engine->Process(in.data(), out.data(), 4096), kVelquorOk);
+        }
+        EXPECT_EQ(g_allocations.load(), allocationsBefore) << estimator;
+        ASSERT_EQ(engine->Init(8000), kVelquorOk);  // again: the old arrays go first
+        engine->Release();
+        EXPECT_EQ(Live(), liveBefore) << estimator;
     }
-    EXPECT_EQ(g_allocations.load(), allocationsBefore);
-    ASSERT_EQ(engine->Init(8000), kVelquorOk);  // again: the old arrays go first
-    engine->Release();
-    EXPECT_EQ(Live(), liveBefore);
 }
 
 }  // namespace

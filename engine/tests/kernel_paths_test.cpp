@@ -1,7 +1,7 @@
 // The AVX2 build of the per-frame kernels against the portable one: the
 // vector e^x and ln x within their stated error, and whole engines on both
 // paths agreeing sample for sample (within one step of the 16-bit output, and
-// exactly on at least 99 % of samples) for every switch setting.
+// exactly on at least 99 % of samples) for every switch setting and noise estimate.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -108,6 +108,7 @@ struct Switches {
     int toneCleaning;
     int spectrumCorrection;
     int whiteNoise;
+    int noiseEstimator;
 };
 
 std::vector<int16_t> CleanOnPath(KernelPath path, const Switches& s, int rate,
@@ -120,6 +121,7 @@ std::vector<int16_t> CleanOnPath(KernelPath path, const Switches& s, int rate,
     engine->SetToneCleaning(s.toneCleaning);
     engine->SetSpectrumCorrection(s.spectrumCorrection);
     engine->SetWhiteNoise(s.whiteNoise);
+    engine->SetNoiseEstimator(s.noiseEstimator);
     if (engine->Init(rate) != kVelquorOk) {
         return {};
     }
@@ -167,12 +169,13 @@ std::vector<int16_t> LoudNoise(int rate, int seconds) {
 
 using PathsAgree = Avx2Only;
 
-TEST_F(PathsAgree, EverySwitchSettingOnSpeechTonesAndNoiseAtBothRates) {
+TEST_F(PathsAgree, EverySwitchSettingAndEstimateOnSpeechTonesAndNoiseAtBothRates) {
     for (const int rate : {8000, 16000}) {
         const std::vector<std::vector<int16_t>> signals = {
             SpeechLike(rate, 4), ToneOverNoise(rate, 3), LoudNoise(rate, 3)};
-        for (int bits = 0; bits < 16; ++bits) {
-            const Switches s{bits & 1, (bits >> 1) & 1, (bits >> 2) & 1, (bits >> 3) & 1};
+        for (int bits = 0; bits < 32; ++bits) {
+            const Switches s{bits & 1, (bits >> 1) & 1, (bits >> 2) & 1, (bits >> 3) & 1,
+                             (bits >> 4) & 1};
             for (size_t which = 0; which < signals.size(); ++which) {
                 const auto& in = signals[which];
                 const std::vector<int16_t> portable =

@@ -2,8 +2,9 @@
 //
 // The library exports one function, CreateVelquor. Everything else is reached
 // through the IVelquor object it returns. The operations keep a fixed slot
-// order (Init, Process, Release, five getters, five setters) because the
-// library and its caller are built together against this one table.
+// order (Init, Process, Release, five getters, five setters, then the noise
+// estimate's getter and setter): new operations only ever go after the last
+// slot, so a caller built against an earlier table keeps working.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,12 @@ inline constexpr int32_t kVelquorNoState = -1;
 inline constexpr int32_t kVelquorOutOfMemory = -2;
 inline constexpr int32_t kVelquorWrongLength = -3;
 inline constexpr int32_t kVelquorWrongRate = -4;
+
+// Noise estimates (SetNoiseEstimator): a running mean of log magnitudes over
+// every frame (the default), or a speech-presence-gated average of bin powers
+// that keeps speech out of the estimate.
+inline constexpr int32_t kVelquorNoiseEstimateAverage = 0;
+inline constexpr int32_t kVelquorNoiseEstimateTracking = 1;
 
 // Most samples one Process call takes; a call must also be a whole number of
 // 256-sample blocks.
@@ -52,6 +59,17 @@ public:
     virtual int32_t SetSpectrumCorrection(int32_t on) = 0;
     virtual int32_t SetWhiteNoise(int32_t on) = 0;
     virtual int32_t SetToneCleaning(int32_t on) = 0;
+
+    // Added after the thirteen operations above, whose slots never move:
+    // callers built against those keep working. Not pure, so that other
+    // implementations of the interface (wrappers, test doubles) written
+    // against the thirteen still compile; such an engine has only the
+    // default estimate.
+    virtual int32_t GetNoiseEstimator() { return kVelquorNoiseEstimateAverage; }
+    // Stores kVelquorNoiseEstimateTracking for that value and
+    // kVelquorNoiseEstimateAverage for any other; returns the stored value.
+    // Takes effect at the next Init.
+    virtual int32_t SetNoiseEstimator(int32_t) { return kVelquorNoiseEstimateAverage; }
 
 protected:
     ~IVelquor() = default;
