@@ -134,6 +134,14 @@ public:
                 SwitchValue(value(), name, o.overrides.spectrum);
             } else if (name == "--tone") {
                 SwitchValue(value(), name, o.overrides.tone);
+            } else if (name == "--estimator") {
+                if (auto v = value()) {
+                    if (*v == "described" || *v == "tracking") {
+                        o.overrides.trackingNoise = *v == "tracking";
+                    } else {
+                        BadValue(*v, name, "described, tracking");
+                    }
+                }
             } else {
                 Fail(res::Format(Text(res::IDS_CLI_UNKNOWN_OPTION), arg.c_str()));
             }
@@ -202,5 +210,6 @@ CleaningSettings ResolveSettings(const SettingOverrides& overrides, CleaningSett
     base.spectrum = overrides.spectrum.value_or(base.spectrum);
     base.tone = overrides.tone.value_or(base.tone);
     base.buffSize = overrides.buffSize.value_or(base.buffSize);
+    base.trackingNoise = overrides.trackingNoise.value_or(base.trackingNoise);
     return base;
 }

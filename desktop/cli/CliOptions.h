@@ -21,6 +21,7 @@ struct SettingOverrides {
     std::optional<bool> spectrum;
     std::optional<bool> tone;
     std::optional<uint32_t> buffSize;
+    std::optional<bool> trackingNoise;  // --estimator tracking
 };
 
 struct CliOptions {

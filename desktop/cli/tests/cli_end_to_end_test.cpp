@@ -145,6 +145,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndTouchNothing) {
         {"--gain-max-db", "7", in, folder.File("a.wav")},
         {"--buffer-size", "200", in, folder.File("a.wav")},
         {"--white-noise", "maybe", in, folder.File("a.wav")},
+        {"--estimator", "on", in, folder.File("a.wav")},
         {"--frobnicate", in, folder.File("a.wav")},
         {"--passes"},
         {"-o", folder.File("outdir")},
@@ -168,9 +169,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndTouchNothing) {
 TEST_F(CliTest, HelpAndVersion) {
     const RunResult help = RunCli({"--help"}, run);
     EXPECT_EQ(help.status, 0);
-    for (const char* option :
-         {"--noise-suppression", "--gain-max-db", "--white-noise", "--spectrum", "--tone",
-          "--buffer-size", "--passes", "--use-saved-settings", "--quiet", "--force", "-j", "-o"}) {
+    for (const char* option : {"--noise-suppression", "--gain-max-db", "--white-noise",
+                               "--spectrum", "--tone", "--estimator", "--buffer-size", "--passes",
+                               "--use-saved-settings", "--quiet", "--force", "-j", "-o"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(RunCli({"--version"}, run).out, "hushdesk-clean 1.0.29.55\n");
@@ -300,6 +301,23 @@ TEST_F(CliTest, SavedSettingsAreUsedOnlyWhenAskedAndFlagsOverrideThem) {
     EXPECT_TRUE(defaults != fromSaved);
     EXPECT_TRUE(fromSaved == explicitFlags);
     EXPECT_TRUE(overridden == defaults);
+}
+
+TEST_F(CliTest, EstimatorOptionChoosesTheNoiseEstimate) {
+    const fs::path in = folder.File("in.wav");
+    WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 1, 1.5));
+    auto clean = [&](std::vector<std::string> args, const std::string& name) {
+        args.insert(args.end(), {"-q", in, folder.File(name)});
+        EXPECT_EQ(RunCli(args, run).status, 0);
+        return ReadBytes(folder.File(name));
+    };
+    const std::vector<uint8_t> defaults = clean({}, "defaults.wav");
+    EXPECT_TRUE(clean({"--estimator", "described"}, "described.wav") == defaults);
+    const std::vector<uint8_t> tracking = clean({"--estimator=tracking"}, "tracking.wav");
+    EXPECT_FALSE(tracking.empty());
+    EXPECT_TRUE(tracking != defaults);
+    // Not stored with the settings: saved settings leave it at its default.
+    EXPECT_TRUE(clean({"--use-saved-settings"}, "saved.wav") == defaults);
 }
 
 TEST_F(CliTest, AnInterruptedRunLeavesNoOutputAndNoTemporaryFiles) {

@@ -1,5 +1,6 @@
 // The streaming path and the desktop program's jobs clean every recording to
-// the same bytes: every format, rate, channel count, BuffSize and pass count.
+// the same bytes: every format, rate, channel count, BuffSize, pass count and
+// noise estimate.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,6 +45,7 @@ TEST(StreamMatchesJobs, EveryFormatRateChannelCountBuffSizeAndPassCount) {
                         settings.tone = run % 2 == 1;
                         settings.spectrum = run % 3 == 0;
                         settings.gainMaxDb = run % 4 == 0 ? 12 : 18;
+                        settings.trackingNoise = run % 5 < 2;
                         ++run;
                         const std::string streamed = folder.File("streamed.wav");
                         const std::string jobs = folder.File("jobs.wav");
@@ -65,6 +67,29 @@ TEST(StreamMatchesJobs, EveryFormatRateChannelCountBuffSizeAndPassCount) {
             }
         }
     }
+}
+
+// The tracking noise estimate reaches the engines of both paths: it changes
+// the output of each, and each still matches the other.
+TEST(StreamMatchesJobs, TheNoiseEstimateReachesBothPaths) {
+    testsupport::TempFolder folder;
+    testsupport::ScopedEnv registry("KESTROVA_REGISTRY_DIR", folder.Path());
+    const std::string in = folder.File("in.wav");
+    WriteWav(in, MakeNoisyTone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 2, 2.0));
+    std::vector<uint8_t> outputs[2][2];  // [tracking][viaJobs]
+    for (const bool tracking : {false, true}) {
+        for (const bool viaJobs : {false, true}) {
+            CleaningSettings settings;
+            settings.trackingNoise = tracking;
+            const std::string out = folder.File("out.wav");
+            ASSERT_EQ(Clean(in, out, settings, 1, viaJobs).status, ExitStatus::Ok);
+            outputs[tracking][viaJobs] = testsupport::ReadBytes(out);
+            fs::remove(out);
+        }
+    }
+    EXPECT_TRUE(outputs[1][0] == outputs[1][1]);
+    EXPECT_TRUE(outputs[0][0] == outputs[0][1]);
+    EXPECT_TRUE(outputs[1][0] != outputs[0][0]);
 }
 
 }  // namespace
