@@ -4,7 +4,9 @@
 // the thread's CPU time, best of several runs taken alternately, so that other
 // work on a shared machine disturbs both sides alike. The engine runs on the
 // kernel path its library chooses (VELQUOR_FORCE_PORTABLE=1 forces the
-// portable one).
+// portable one). Engine settings: the defaults, all switches on, and all
+// switches on with the tracking noise estimate (its throughput is also given
+// over that of all switches on with the default estimate).
 //
 //   engine_bench [seconds-of-signal]   (default 30)
 #include <speex/speex_preprocess.h>
@@ -58,17 +60,23 @@ double ThreadSeconds() {
 
 // Seconds of CPU time for one engine pass over `signal`, or a negative value
 // on failure.
-double EngineSeconds(const std::vector<int16_t>& signal, int rateHz, bool allSwitchesOn,
+enum Setting { kDefaults, kAllOn, kAllOnTracking, kSettings };
+const char* const kSettingNames[kSettings] = {"default", "all on", "tracking"};
+
+double EngineSeconds(const std::vector<int16_t>& signal, int rateHz, Setting setting,
                      std::vector<int16_t>& out) {
     IVelquor* engine = CreateVelquor();
     if (engine == nullptr) {
         return -1.0;
     }
-    if (allSwitchesOn) {
+    if (setting != kDefaults) {
         engine->SetNoiseSuppression(1);
         engine->SetSpectrumCorrection(1);
         engine->SetToneCleaning(1);
         engine->SetWhiteNoise(1);
+    }
+    if (setting == kAllOnTracking) {
+        engine->SetNoiseEstimator(kVelquorNoiseEstimateTracking);
     }
     if (engine->Init(rateHz) != kVelquorOk) {
         engine->Release();
@@ -101,32 +109,38 @@ double SpeexSeconds(const std::vector<int16_t>& signal, int rateHz, std::vector<
 }
 
 struct Rates {
-    double engineDefault = 0.0;
-    double engineAllOn = 0.0;
+    double engine[kSettings] = {};
     double speex = 0.0;
 };
 
 // Best samples per second of each, the runs taken in turn; zeros on failure.
 Rates MeasureRates(const std::vector<int16_t>& signal, int rateHz) {
     std::vector<int16_t> out(signal.size());
-    double bestDefault = 1e30;
-    double bestAllOn = 1e30;
+    double bestEngine[kSettings] = {1e30, 1e30, 1e30};
     double bestSpeex = 1e30;
     for (int r = 0; r < kRepeats; ++r) {
-        const double d = EngineSeconds(signal, rateHz, false, out);
-        const double a = EngineSeconds(signal, rateHz, true, out);
+        for (int setting = 0; setting < kSettings; ++setting) {
+            const double e = EngineSeconds(signal, rateHz, static_cast<Setting>(setting), out);
+            if (e <= 0.0) {
+                return Rates{};
+            }
+            bestEngine[setting] = std::min(bestEngine[setting], e);
+        }
         const double s = SpeexSeconds(signal, rateHz, out);
-        if (d <= 0.0 || a <= 0.0 || s <= 0.0) {
+        if (s <= 0.0) {
             return Rates{};
         }
-        bestDefault = std::min(bestDefault, d);
-        bestAllOn = std::min(bestAllOn, a);
         bestSpeex = std::min(bestSpeex, s);
     }
     const auto engineSamples = static_cast<double>(signal.size() / kChunkSamples * kChunkSamples);
     const auto speexSamples =
         static_cast<double>(signal.size() / kSpeexFrameSamples * kSpeexFrameSamples);
-    return Rates{engineSamples / bestDefault, engineSamples / bestAllOn, speexSamples / bestSpeex};
+    Rates rates;
+    for (int setting = 0; setting < kSettings; ++setting) {
+        rates.engine[setting] = engineSamples / bestEngine[setting];
+    }
+    rates.speex = speexSamples / bestSpeex;
+    return rates;
 }
 
 }  // namespace
@@ -144,12 +158,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "engine_bench: set-up failed at %d Hz\n", rateHz);
             return 1;
         }
-        for (const bool allOn : {false, true}) {
-            const double engine = allOn ? rates.engineAllOn : rates.engineDefault;
-            std::printf("%-7d %-9s %16.0f %16.0f %8.2f %10.0f\n", rateHz,
-                        allOn ? "all on" : "default", engine, rates.speex, engine / rates.speex,
-                        engine / rateHz);
+        for (int setting = 0; setting < kSettings; ++setting) {
+            const double engine = rates.engine[setting];
+            std::printf("%-7d %-9s %16.0f %16.0f %8.2f %10.0f\n", rateHz, kSettingNames[setting],
+                        engine, rates.speex, engine / rates.speex, engine / rateHz);
         }
+        std::printf("%-7d tracking / all on: %.2f\n", rateHz,
+                    rates.engine[kAllOnTracking] / rates.engine[kAllOn]);
     }
     std::printf("ratio = engine / speexdsp (above 1: the engine is faster)\n");
     return 0;

@@ -2,9 +2,9 @@
 // clean speech. The test set is made at run time and cached: espeak-ng speech
 // in two voices, mixed with six noises (white, pink, brown, 50 Hz hum with
 // harmonics, a 1 kHz whistle, babble) at 0, 5, 10 and 20 dB SNR, at 8 and
-// 16 kHz. Every mixture is cleaned by hushdesk-clean (defaults, and with tone
-// cleaning), by SpeexDSP's preprocessor (in this program, -18 dB), by sox's
-// noise-profile reduction and, when ffmpeg is installed, by its afftdn.
+// 16 kHz. Every mixture is cleaned by hushdesk-clean (defaults, with tone
+// cleaning, and with the tracking noise estimate), by SpeexDSP's preprocessor (in this program, -18
+// dB), by sox's noise-profile reduction and, when ffmpeg is installed, by its afftdn.
 //
 // Each output is aligned to the clean speech by cross-correlation (the lag is
 // printed); no gain is applied, so a tool's fixed output gain counts. Per tool
@@ -18,7 +18,8 @@
 //   LSD         log-spectral distance to the clean speech in frames with
 //               speech, dB
 //
-//   quality_bench [cache-folder]
+//   quality_bench [cache-folder [tool-name-part]]   (only the tools whose name
+//                                                    contains the part)
 #include <sndfile.h>
 #include <spawn.h>
 #include <speex/speex_preprocess.h>
@@ -244,10 +245,22 @@ struct Tool {
     std::string name;
     // Cleans `in` into `out`; false when it failed.
     bool (*clean)(const fs::path& in, const fs::path& out, int rate);
+    // Applied to the output before scoring (1: as written).
+    double scale = 1.0;
 };
+
+// The engine's fixed output gain; one row undoes it, to show what the noise
+// estimate does apart from it (an output 1.16 dB down can never be within
+// 18 dB of the clean speech).
+constexpr double kEngineOutputGain = 0.875;
 
 bool HushdeskDefaults(const fs::path& in, const fs::path& out, int) {
     return Run({HUSHDESK_CLEAN_PATH, "--quiet", "--force", in.string(), out.string()});
+}
+
+bool HushdeskTracking(const fs::path& in, const fs::path& out, int) {
+    return Run({HUSHDESK_CLEAN_PATH, "--quiet", "--force", "--estimator=tracking", in.string(),
+                out.string()});
 }
 
 bool HushdeskTone(const fs::path& in, const fs::path& out, int) {
@@ -502,14 +515,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quality_bench: needs espeak-ng and sox (scripts/install-deps)\n");
         return 1;
     }
-    std::vector<Tool> tools = {{"hushdesk-clean", HushdeskDefaults},
-                               {"hushdesk-clean --tone", HushdeskTone},
-                               {"speexdsp -18 dB", Speex},
-                               {"sox noisered 0.21", SoxNoisered}};
+    std::vector<Tool> tools = {
+        {"hushdesk-clean", HushdeskDefaults},
+        {"hushdesk-clean --tone", HushdeskTone},
+        {"hushdesk-clean tracking", HushdeskTracking},
+        {"  tracking, gain undone", HushdeskTracking, 1.0 / kEngineOutputGain},
+        {"speexdsp -18 dB", Speex},
+        {"sox noisered 0.21", SoxNoisered}};
     if (Installed("ffmpeg")) {
         tools.push_back({"ffmpeg afftdn nr=18", FfmpegAfftdn});
     } else {
         std::printf("(ffmpeg not installed: afftdn left out)\n");
+    }
+    if (argc > 2) {
+        const std::string part = argv[2];
+        std::erase_if(tools, [&](const Tool& t) { return t.name.find(part) == std::string::npos; });
     }
     const std::vector<std::string> voices = {"en", "en+f3"};
     const std::vector<std::string> noises = {"white", "pink", "brown", "hum", "whistle", "babble"};
@@ -539,8 +559,10 @@ int main(int argc, char** argv) {
                     WriteWav(m.file, m.noisy, rate);
                     for (size_t t = 0; t < tools.size(); ++t) {
                         const fs::path out = cache / ("out-" + stem + ".wav");
-                        const Signal y =
-                            tools[t].clean(m.file, out, rate) ? ReadWav(out) : Signal{};
+                        Signal y = tools[t].clean(m.file, out, rate) ? ReadWav(out) : Signal{};
+                        for (double& v : y) {
+                            v *= tools[t].scale;
+                        }
                         fs::remove(out);
                         if (y.empty()) {
                             std::fprintf(stderr, "quality_bench: %s failed on %s\n",
