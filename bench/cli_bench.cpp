@@ -3,9 +3,12 @@
 // filter and a SpeexDSP-based cleaner (speex_clean, built beside this). Prints
 // wall time, peak memory and the speed ratios. A peer that is not installed is
 // skipped with a message (ffmpeg: apt-get install ffmpeg). The recording is
-// made once with espeak-ng and sox and cached.
+// made once with espeak-ng and sox and cached. Last, the start of
+// hushdesk-clean on a one-second recording with 100 000 saved values beside an
+// empty settings file: reading the settings file must stay linear in its size.
 //
 //   cli_bench [cache-folder]
+//   cli_bench --settings-read [cache-folder]   (only the last part)
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -112,11 +115,89 @@ bool MakeRecording(const fs::path& folder, const fs::path& target) {
                  "' -b 16 '" + target.string() + "'");
 }
 
+// Seconds for `runs` starts of hushdesk-clean on a short recording with the
+// settings file `settings` (empty: none), best of three rounds.
+double StartSeconds(const std::string& cleaner, const fs::path& folder, const std::string& settings,
+                    const fs::path& input, const fs::path& out) {
+    constexpr int kRuns = 5;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    if (!settings.empty()) {
+        std::FILE* file = std::fopen((folder / "HKEY_CURRENT_USER.reg").c_str(), "w");
+        if (file == nullptr) {
+            return -1;
+        }
+        std::fwrite(settings.data(), 1, settings.size(), file);
+        std::fclose(file);
+    }
+    setenv("KESTROVA_REGISTRY_DIR", folder.c_str(), 1);
+    double best = 0;
+    for (int round = 0; round < 3; ++round) {
+        double total = 0;
+        for (int i = 0; i < kRuns; ++i) {
+            const RunResult run = Run({cleaner, "--quiet", "--force", "--use-saved-settings",
+                                       input.string(), out.string()});
+            if (run.status != 0) {
+                return -1;
+            }
+            total += run.seconds;
+        }
+        best = round == 0 ? total / kRuns : std::min(best, total / kRuns);
+    }
+    unsetenv("KESTROVA_REGISTRY_DIR");
+    fs::remove_all(folder);
+    return best;
+}
+
+void BenchSettingsRead(const std::string& cleaner, const fs::path& cache) {
+    constexpr int kValues = 100000;
+    const fs::path input = cache / "one-second.wav";
+    const fs::path out = cache / "out.wav";
+    if (!fs::exists(input) &&
+        !Shell("sox -n -r 16000 -c 1 -b 16 '" + input.string() + "' synth 1 pinknoise vol 0.1")) {
+        std::printf("settings read: could not make the recording\n");
+        return;
+    }
+    // The cleaning settings among many values of other keys and of their own.
+    std::string settings = "Windows Registry Editor Version 5.00\n\n";
+    settings += "[HKEY_CURRENT_USER\\SOFTWARE\\Kestrova\\Hushdesk\\Settings]\n";
+    settings += "\"Tone\"=dword:00000001\n";
+    for (int i = 0; i < kValues / 2; ++i) {
+        settings += "\"Extra" + std::to_string(i) + "\"=dword:00000001\n";
+    }
+    for (int key = 0; key < 100; ++key) {
+        settings += "\n[HKEY_CURRENT_USER\\SOFTWARE\\Other\\Key" + std::to_string(key) + "]\n";
+        for (int i = 0; i < kValues / 200; ++i) {
+            settings += "\"Name" + std::to_string(i) + "\"=\"some text\"\n";
+        }
+    }
+    const fs::path folder = cache / "settings-read";
+    const double empty = StartSeconds(cleaner, folder, "", input, out);
+    const double full = StartSeconds(cleaner, folder, settings, input, out);
+    fs::remove(out);
+    std::printf("\nStart and clean 1 s with the settings file (best of 3 x 5 runs):\n");
+    if (empty < 0 || full < 0) {
+        std::printf("  FAILED\n");
+        return;
+    }
+    std::printf("  %-34s %8.3f s\n", "no settings file", empty);
+    std::printf("  %-34s %8.3f s  (%.1f MiB; %.3f s more)\n", "100 000 saved values", full,
+                settings.size() / double(1 << 20), full - empty);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path cache = argc > 1 ? fs::path(argv[1]) : fs::path(HUSHDESK_BENCH_CACHE);
+    const bool settingsOnly = argc > 1 && std::string(argv[1]) == "--settings-read";
+    const int folderArg = settingsOnly ? 2 : 1;
+    const fs::path cache =
+        argc > folderArg ? fs::path(argv[folderArg]) : fs::path(HUSHDESK_BENCH_CACHE);
     const std::string cleaner = HUSHDESK_CLEAN_PATH;
+    if (settingsOnly) {
+        fs::create_directories(cache);
+        BenchSettingsRead(cleaner, cache);
+        return 0;
+    }
     const std::string speexClean = SPEEX_CLEAN_PATH;
     fs::create_directories(cache);
     const fs::path input = cache / "noisy-speech-70min-16k.wav";
@@ -212,5 +293,6 @@ int main(int argc, char** argv) {
     const bool memoryMet = oursPeakMiB <= kMemoryLimitMiB;
     std::printf("hushdesk-clean peak memory %6.1f MiB  limit %.0f MiB whatever the length: %s\n",
                 oursPeakMiB, kMemoryLimitMiB, memoryMet ? "met" : "MISSED");
+    BenchSettingsRead(cleaner, cache);
     return 0;
 }

@@ -10,8 +10,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
+#include <string_view>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -20,9 +24,16 @@ enum class FileState { Absent, Parsed, Corrupt, Unreadable };
 
 struct LoadedRoot {
     FileState state = FileState::Absent;
+    struct stat identity {};  // of the file read
     bool notRegular = false;  // Unreadable because it is a FIFO, device, folder...
     RegKeyNode tree;
+    std::vector<RegSkippedLine> skipped;  // Parsed, but these lines were left out
 };
+
+// Skipped lines named one by one in a warning; the rest are counted.
+constexpr size_t kNamedSkippedLines = 5;
+// Longest part of a skipped line shown.
+constexpr size_t kShownLineChars = 80;
 
 // ReadWholeFile's error for a path that is no regular file.
 constexpr int kNotRegularFile = -1;
@@ -38,14 +49,16 @@ void WriteLineToStandardError(const std::string& text) {
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, int& error) {
+// `identity`: the file's fstat, of the very file read.
+std::optional<std::string> ReadWholeFile(const std::string& path, int& error,
+                                         struct stat& identity) {
     // O_NONBLOCK: a FIFO in the file's place must not hang the program.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = errno;
         return std::nullopt;
     }
-    struct stat info {};
+    struct stat& info = identity;
     if (fstat(fd, &info) != 0) {
         error = errno;
         close(fd);
@@ -81,13 +94,13 @@ LoadedRoot LoadRoot(RegRoot root, const std::string& path) {
     LoadedRoot loaded;
     loaded.tree.name = std::string(RegRootName(root));
     int error = 0;
-    const auto text = ReadWholeFile(path, error);
+    const auto text = ReadWholeFile(path, error, loaded.identity);
     if (!text) {
         loaded.state = error == ENOENT ? FileState::Absent : FileState::Unreadable;
         loaded.notRegular = error == kNotRegularFile;
         return loaded;
     }
-    auto tree = ParseRegText(*text, RegRootName(root));
+    auto tree = ParseRegText(*text, RegRootName(root), &loaded.skipped);
     if (!tree) {
         loaded.state = FileState::Corrupt;
         return loaded;
@@ -97,15 +110,84 @@ LoadedRoot LoadRoot(RegRoot root, const std::string& path) {
     return loaded;
 }
 
-// The root as readers see it: anything that cannot be parsed reads as empty.
-RegKeyNode ReadRoot(RegRoot root) {
+// A line of the file as it can be shown on a terminal: cut short, with
+// control characters written as \xNN.
+std::string Printable(std::string_view line) {
+    std::string shown;
+    for (const char c : line.substr(0, kShownLineChars)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return line.size() > kShownLineChars ? shown + "..." : shown;
+}
+
+void WarnSkippedLines(const std::string& path, const std::vector<RegSkippedLine>& skipped) {
+    for (size_t i = 0; i < skipped.size() && i < kNamedSkippedLines; ++i) {
+        WriteLineToStandardError(
+            "Registry file " + path + " line " + std::to_string(skipped[i].number) +
+            " could not be read and was skipped: " + Printable(skipped[i].text));
+    }
+    if (skipped.size() > kNamedSkippedLines) {
+        WriteLineToStandardError("Registry file " + path + ": " +
+                                 std::to_string(skipped.size() - kNamedSkippedLines) +
+                                 " more lines could not be read and were skipped.");
+    }
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// The last root parsed for readers, per file: a program reads its settings
+// value by value, and parsing a large file for each would add up. Writes
+// replace the file (new inode), so a changed file is never taken for it.
+struct CachedRoot {
+    struct stat identity {};
+    std::shared_ptr<const RegKeyNode> tree;
+};
+std::mutex cacheMutex;
+std::map<std::string, CachedRoot> cachedRoots;
+
+std::shared_ptr<const RegKeyNode> CachedTree(const std::string& path) {
+    struct stat now {};
+    if (stat(path.c_str(), &now) != 0) {
+        return nullptr;
+    }
+    std::lock_guard lock(cacheMutex);
+    const auto found = cachedRoots.find(path);
+    if (found == cachedRoots.end() || !SameFile(found->second.identity, now)) {
+        return nullptr;
+    }
+    return found->second.tree;
+}
+
+// The root as readers see it: a file that cannot be parsed at all reads as
+// empty; lines that cannot be read are left out with a warning.
+std::shared_ptr<const RegKeyNode> ReadRoot(RegRoot root) {
     const std::string path = RegistryFilePath(root);
+    if (auto cached = CachedTree(path)) {
+        return cached;
+    }
     LoadedRoot loaded = LoadRoot(root, path);
     if (loaded.state == FileState::Corrupt) {
         std::lock_guard lock(warnedMutex);
         if (warnedPaths.insert(path).second) {
             WriteLineToStandardError("Registry file " + path +
                                      " is not in the registry export format; it reads as empty.");
+        }
+    }
+    if (!loaded.skipped.empty()) {
+        std::lock_guard lock(warnedMutex);
+        if (warnedPaths.insert(path).second) {
+            WarnSkippedLines(path, loaded.skipped);
         }
     }
     if (loaded.notRegular) {
@@ -115,7 +197,12 @@ RegKeyNode ReadRoot(RegRoot root) {
                                      " is not a regular file; it was not read.");
         }
     }
-    return std::move(loaded.tree);
+    auto tree = std::make_shared<const RegKeyNode>(std::move(loaded.tree));
+    if (loaded.state == FileState::Parsed) {
+        std::lock_guard lock(cacheMutex);
+        cachedRoots[path] = CachedRoot{loaded.identity, tree};
+    }
+    return tree;
 }
 
 bool MakeDirectories(const std::string& dir) {
@@ -162,9 +249,10 @@ private:
     int m_fd = -1;
 };
 
-// Renames an unparseable file to "<path>.corrupt-<date>-<time>" so that a
-// person can still recover what was in it.
-bool MoveAside(const std::string& path) {
+// Renames a file that could not be read, in whole or in part, to
+// "<path>.corrupt-<date>-<time>" so that a person can still recover what was
+// in it.
+bool MoveAside(const std::string& path, bool partly) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -177,9 +265,10 @@ bool MoveAside(const std::string& path) {
     if (rename(path.c_str(), target.c_str()) != 0) {
         return false;
     }
-    WriteLineToStandardError("Registry file " + path +
-                             " was not in the registry export format; it was kept as " + target +
-                             ".");
+    WriteLineToStandardError(
+        "Registry file " + path +
+        (partly ? " had lines that could not be read" : " was not in the registry export format") +
+        "; it was kept as " + target + ".");
     return true;
 }
 
@@ -250,18 +339,20 @@ RegStatus ChangeRoot(RegRoot root, std::string_view keyPath, std::string_view na
     if (loaded.state == FileState::Unreadable) {
         return RegStatus::WriteFailed;
     }
-    if (loaded.state == FileState::Corrupt && !MoveAside(filePath)) {
-        return RegStatus::WriteFailed;
-    }
-    const RegStatus status = change(loaded.tree, *path);
-    if (status != RegStatus::Ok) {
-        return status;
-    }
     // The user's own root is private; machine-wide roots are readable by all.
     mode_t mode = root == RegRoot::CurrentUser ? 0600 : 0644;
     struct stat info {};
     if (loaded.state == FileState::Parsed && stat(filePath.c_str(), &info) == 0) {
         mode = info.st_mode & 07777;
+    }
+    const RegStatus status = change(loaded.tree, *path);
+    if (status != RegStatus::Ok) {
+        return status;
+    }
+    // What could not be read is kept aside, never silently dropped.
+    const bool partly = !loaded.skipped.empty();
+    if ((loaded.state == FileState::Corrupt || partly) && !MoveAside(filePath, partly)) {
+        return RegStatus::WriteFailed;
     }
     return ReplaceAtomically(filePath, FormatRegText(loaded.tree, RegRootName(root)), mode)
                ? RegStatus::Ok
@@ -309,8 +400,8 @@ std::optional<RegKeyNode> RegLoadKey(RegRoot root, std::string_view keyPath) {
     if (!path) {
         return std::nullopt;
     }
-    const RegKeyNode tree = ReadRoot(root);
-    const RegKeyNode* key = FindKey(tree, *path);
+    const auto tree = ReadRoot(root);
+    const RegKeyNode* key = FindKey(*tree, *path);
     if (key == nullptr) {
         return std::nullopt;
     }

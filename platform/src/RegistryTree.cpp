@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <unordered_map>
 
 namespace platform {
 namespace {
@@ -148,6 +150,131 @@ void FormatKey(const RegKeyNode& key, const std::string& path, bool writeSection
     }
 }
 
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldAscii);
+    return folded;
+}
+
+// A key being read from text, with its values and subkeys indexed by folded
+// name, so that reading a file takes time in proportion to its length
+// however many values one key holds. Children sit behind pointers: their
+// addresses stay put while siblings are added.
+struct IndexedKey {
+    RegKeyNode node;
+    std::unordered_map<std::string, size_t> valueIndex;
+    std::vector<std::unique_ptr<IndexedKey>> children;
+    std::unordered_map<std::string, IndexedKey*> childIndex;
+
+    IndexedKey& FindOrCreate(const std::vector<std::string>& path) {
+        IndexedKey* key = this;
+        for (const std::string& name : path) {
+            auto [slot, added] = key->childIndex.try_emplace(FoldedName(name), nullptr);
+            if (added) {
+                key->children.push_back(std::make_unique<IndexedKey>());
+                key->children.back()->node.name = name;
+                slot->second = key->children.back().get();
+            }
+            key = slot->second;
+        }
+        return *key;
+    }
+
+    // As SetValue: a later value of the same name replaces the earlier one
+    // in its place, under the name's first case.
+    void Set(RegValue value) {
+        const auto [slot, added] =
+            valueIndex.try_emplace(FoldedName(value.name), node.values.size());
+        if (added) {
+            node.values.push_back(std::move(value));
+            return;
+        }
+        value.name = std::move(node.values[slot->second].name);
+        node.values[slot->second] = std::move(value);
+    }
+
+    RegKeyNode Finish() && {
+        for (auto& child : children) {
+            node.subkeys.push_back(std::move(*child).Finish());
+        }
+        return std::move(node);
+    }
+};
+
+// The key path of a "[ROOT\Key\Sub]" line; nullopt when it is not one of
+// this root's keys (another root, a "[-...]" deletion, an empty name, too deep).
+std::optional<std::vector<std::string>> ParseSection(std::string_view line,
+                                                     std::string_view rootName) {
+    if (line.back() != ']') {
+        return std::nullopt;
+    }
+    const std::string_view fullPath = line.substr(1, line.size() - 2);
+    const size_t rootEnd = fullPath.find('\\');
+    if (!RegNamesEqual(fullPath.substr(0, rootEnd), rootName)) {
+        return std::nullopt;
+    }
+    auto path = SplitKeyPath(rootEnd == std::string_view::npos ? std::string_view()
+                                                               : fullPath.substr(rootEnd + 1));
+    if (!path || (rootEnd != std::string_view::npos && path->empty()) ||
+        path->size() > kRegMaxKeyDepth) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+// One value line (`lines[i]`, trimmed as `line`); a "hex" value continued
+// over lines ending in '\' advances `i` past its last line. nullopt when the
+// line is not a value this format holds (includes "=-", a deletion).
+std::optional<RegValue> ParseValue(std::string_view line,
+                                   const std::vector<std::string_view>& lines, size_t& i) {
+    RegValue value;
+    if (line.front() == '@') {
+        line.remove_prefix(1);
+    } else {
+        auto name = TakeQuoted(line);
+        if (!name) {
+            return std::nullopt;
+        }
+        value.name = std::move(*name);
+    }
+    line = TrimStart(line);
+    if (line.empty() || line.front() != '=') {
+        return std::nullopt;
+    }
+    line = TrimStart(line.substr(1));
+    if (!line.empty() && line.front() == '"') {
+        auto data = TakeQuoted(line);
+        if (!data || !line.empty()) {
+            return std::nullopt;
+        }
+        value.type = RegType::String;
+        value.text = std::move(*data);
+    } else if (StartsWithNoCase(line, "dword:")) {
+        const auto number = ParseDword(line.substr(6));
+        if (!number) {
+            return std::nullopt;
+        }
+        value.type = RegType::Dword;
+        value.dword = *number;
+    } else if (StartsWithNoCase(line, "hex")) {
+        value.type = RegType::Other;
+        std::string data(line);
+        while (!data.empty() && data.back() == '\\') {
+            data.pop_back();
+            const std::string_view next =
+                ++i < lines.size() ? TrimStart(TrimEnd(lines[i])) : std::string_view();
+            if (next.empty()) {
+                return std::nullopt;
+            }
+            data += next;
+        }
+        value.text = std::move(data);
+    } else {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace
 
 bool RegNamesEqual(std::string_view a, std::string_view b) {
@@ -250,15 +377,25 @@ bool RemoveValue(RegKeyNode& key, std::string_view name) {
     return true;
 }
 
-std::optional<RegKeyNode> ParseRegText(std::string_view text, std::string_view rootName) {
+std::optional<RegKeyNode> ParseRegText(std::string_view text, std::string_view rootName,
+                                       std::vector<RegSkippedLine>* skipped) {
     constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
     if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
         text.remove_prefix(kUtf8Bom.size());
     }
-    RegKeyNode root{std::string(rootName), {}, {}};
+    IndexedKey root;
+    root.node.name = std::string(rootName);
     const std::vector<std::string_view> lines = SplitLines(text);
     bool headerSeen = false;
-    RegKeyNode* current = nullptr;
+    // Null before the first section and after one that cannot be read: the
+    // values there are left out, as they would otherwise land in another key.
+    IndexedKey* current = nullptr;
+    const auto skip = [&](size_t first) {
+        if (skipped != nullptr) {
+            skipped->push_back(
+                RegSkippedLine{first + 1, std::string(TrimStart(TrimEnd(lines[first])))});
+        }
+    };
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = TrimStart(TrimEnd(lines[i]));
         if (line.empty() || line.front() == ';') {
@@ -271,76 +408,23 @@ std::optional<RegKeyNode> ParseRegText(std::string_view text, std::string_view r
             headerSeen = true;
             continue;
         }
+        const size_t first = i;
         if (line.front() == '[') {
-            if (line.back() != ']') {
-                return std::nullopt;
+            const auto path = ParseSection(line, rootName);
+            current = path ? &root.FindOrCreate(*path) : nullptr;
+            if (!path) {
+                skip(first);
             }
-            const std::string_view fullPath = line.substr(1, line.size() - 2);
-            const size_t rootEnd = fullPath.find('\\');
-            if (!RegNamesEqual(fullPath.substr(0, rootEnd), rootName)) {
-                return std::nullopt;  // another root, or a "[-...]" deletion
-            }
-            const auto path =
-                SplitKeyPath(rootEnd == std::string_view::npos ? std::string_view()
-                                                               : fullPath.substr(rootEnd + 1));
-            if (!path || (rootEnd != std::string_view::npos && path->empty())) {
-                return std::nullopt;
-            }
-            current = &FindOrCreateKey(root, *path);
             continue;
         }
-        if (current == nullptr) {
-            return std::nullopt;
+        auto value = ParseValue(line, lines, i);
+        if (current == nullptr || !value) {
+            skip(first);
+            continue;
         }
-        RegValue value;
-        if (line.front() == '@') {
-            line.remove_prefix(1);
-        } else {
-            auto name = TakeQuoted(line);
-            if (!name) {
-                return std::nullopt;
-            }
-            value.name = std::move(*name);
-        }
-        line = TrimStart(line);
-        if (line.empty() || line.front() != '=') {
-            return std::nullopt;
-        }
-        line = TrimStart(line.substr(1));
-        if (!line.empty() && line.front() == '"') {
-            auto data = TakeQuoted(line);
-            if (!data || !line.empty()) {
-                return std::nullopt;
-            }
-            value.type = RegType::String;
-            value.text = std::move(*data);
-        } else if (StartsWithNoCase(line, "dword:")) {
-            const auto number = ParseDword(line.substr(6));
-            if (!number) {
-                return std::nullopt;
-            }
-            value.type = RegType::Dword;
-            value.dword = *number;
-        } else if (StartsWithNoCase(line, "hex")) {
-            // Binary and other typed data, possibly continued over lines ending in '\'.
-            value.type = RegType::Other;
-            std::string data(line);
-            while (!data.empty() && data.back() == '\\') {
-                data.pop_back();
-                const std::string_view next =
-                    ++i < lines.size() ? TrimStart(TrimEnd(lines[i])) : std::string_view();
-                if (next.empty()) {
-                    return std::nullopt;
-                }
-                data += next;
-            }
-            value.text = std::move(data);
-        } else {
-            return std::nullopt;  // includes "=-", a deletion
-        }
-        SetValue(*current, std::move(value));
+        current->Set(std::move(*value));
     }
-    return root;
+    return std::move(root).Finish();
 }
 
 std::string FormatRegText(const RegKeyNode& root, std::string_view rootName) {

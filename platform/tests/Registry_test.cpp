@@ -154,6 +154,66 @@ TEST_F(RegistryTest, CorruptFileReadsEmptyAndIsKeptAsideOnTheNextWrite) {
     EXPECT_EQ(ReadText(m_folder.Path() + "/" + aside), garbage);
 }
 
+TEST_F(RegistryTest, ABadLineIsSkippedWithAWarningAndTheRestIsKept) {
+    const std::string file = m_folder.Path() + "/HKEY_CURRENT_USER.reg";
+    const std::string text =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\SOFTWARE\\Kestrova\\Hushdesk\\Settings]\n"
+        "\"Tone\"=dword:00000001\n"
+        "\"Spectrum\"=dword:zz\x01\n"
+        "\"GainMaxDB\"=dword:0000000c\n";
+    WriteText(file, text);
+    chmod(file.c_str(), 0640);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"), 1u);
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "GainMaxDB"), 12u);
+    EXPECT_FALSE(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Spectrum"));
+    const std::string warning = testing::internal::GetCapturedStderr();
+    EXPECT_NE(warning.find(file + " line 5 "), std::string::npos) << warning;
+    EXPECT_NE(warning.find("\"Spectrum\"=dword:zz\\x01"), std::string::npos) << warning;
+    EXPECT_EQ(ReadText(file), text);  // reading leaves it alone
+
+    // A write keeps the original aside and stores what could be read.
+    ASSERT_EQ(RegWriteDword(RegRoot::CurrentUser, kSettingsKey, "Spectrum", 0), RegStatus::Ok);
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"), 1u);
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "GainMaxDB"), 12u);
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Spectrum"), 0u);
+    struct stat info {};
+    ASSERT_EQ(stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    std::string aside;
+    for (const std::string& name : m_folder.List()) {
+        if (name.rfind("HKEY_CURRENT_USER.reg.corrupt-", 0) == 0) {
+            aside = name;
+        }
+    }
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(ReadText(m_folder.Path() + "/" + aside), text);
+}
+
+TEST_F(RegistryTest, EveryChangeToTheFileIsSeenByTheNextRead) {
+    // Reads of an unchanged file share one parse; a change of any kind is
+    // read again.
+    const std::string file = m_folder.Path() + "/HKEY_CURRENT_USER.reg";
+    const std::string header =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\SOFTWARE\\Kestrova\\Hushdesk\\Settings]\n";
+    WriteText(file, header + "\"Tone\"=dword:00000001\n");
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"), 1u);
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"), 1u);
+
+    ASSERT_EQ(RegWriteDword(RegRoot::CurrentUser, kSettingsKey, "Tone", 2), RegStatus::Ok);
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"), 2u);
+
+    WriteText(file, header + "\"Tone\"=dword:00000003\n\"Spectrum\"=dword:00000000\n");
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"), 3u);
+    EXPECT_EQ(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Spectrum"), 0u);
+
+    fs::remove(file);
+    EXPECT_FALSE(RegReadDword(RegRoot::CurrentUser, kSettingsKey, "Tone"));
+}
+
 TEST_F(RegistryTest, UnreadableFileFailsWritesInsteadOfBeingReplaced) {
     // Tests run as root, where permission bits stop nothing: a folder in the
     // file's place cannot be read by anybody.

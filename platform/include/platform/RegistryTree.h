@@ -34,6 +34,14 @@ struct RegKeyNode {
 };
 
 inline constexpr std::string_view kRegFileHeader = "Windows Registry Editor Version 5.00";
+// Deepest key path a file may name, as on Windows; deeper sections are skipped.
+inline constexpr size_t kRegMaxKeyDepth = 512;
+
+// A line of a file that could not be read and was left out.
+struct RegSkippedLine {
+    size_t number = 0;  // counted from 1
+    std::string text;   // without the line break and surrounding blanks
+};
 
 bool RegNamesEqual(std::string_view a, std::string_view b);
 
@@ -56,9 +64,14 @@ const RegValue* FindValue(const RegKeyNode& key, std::string_view name);
 void SetValue(RegKeyNode& key, RegValue value);
 bool RemoveValue(RegKeyNode& key, std::string_view name);
 
-// Parses the text of the file of root `rootName` ("HKEY_CURRENT_USER");
-// nullopt when it is not in the format. Empty text is an empty root.
-std::optional<RegKeyNode> ParseRegText(std::string_view text, std::string_view rootName);
+// Parses the text of the file of root `rootName` ("HKEY_CURRENT_USER") in
+// time linear in its length; nullopt when it does not start with the format's
+// header. Empty text is an empty root. A line that cannot be read (a value
+// before any section, a deletion, another root's section, a malformed value)
+// is left out and listed in `skipped`, and so are the values under a section
+// that is left out; everything else is kept.
+std::optional<RegKeyNode> ParseRegText(std::string_view text, std::string_view rootName,
+                                       std::vector<RegSkippedLine>* skipped = nullptr);
 std::string FormatRegText(const RegKeyNode& root, std::string_view rootName);
 
 }  // namespace platform
