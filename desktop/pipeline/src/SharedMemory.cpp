@@ -127,6 +127,14 @@ void* CSMCore::ReMapFile(uint32_t window, bool writable) {
     return m_view;
 }
 
+uint64_t CSMCore::CurrentFileBytes() const {
+    struct stat info {};
+    if (m_file < 0 || fstat(m_file, &info) != 0) {
+        return 0;
+    }
+    return static_cast<uint64_t>(info.st_size);
+}
+
 std::string MakeTempFileName(uint64_t workingCopyBytes) {
     const std::string path = platform::CreateTempFile();
     if (path.empty()) {

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "pipeline/JobProtocol.h"
+#include "pipeline/MappedRead.h"
 #include "pipeline/PendingFiles.h"
 #include "pipeline/SharedMemory.h"
 #include "platform/Files.h"
@@ -281,17 +282,25 @@ bool CSoundFile::ReadFrames(int16_t* destination, uint32_t firstFrame, uint32_t 
     if (destination == nullptr || !m_mapped) {
         return false;
     }
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint64_t frame = uint64_t{firstFrame} + i;
-        if (frame >= m_frames) {
-            return false;
+    bool inRange = true;
+    const bool read = ReadMappedPages([&] {
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint64_t frame = uint64_t{firstFrame} + i;
+            if (frame >= m_frames) {
+                inRange = false;
+                return;
+            }
+            for (uint32_t c = 0; c < m_channels; ++c) {
+                destination[uint64_t{i} * m_channels + c] =
+                    GetSample(static_cast<int32_t>(c), static_cast<uint32_t>(frame), writeAccess);
+            }
         }
-        for (uint32_t c = 0; c < m_channels; ++c) {
-            destination[uint64_t{i} * m_channels + c] =
-                GetSample(static_cast<int32_t>(c), static_cast<uint32_t>(frame), writeAccess);
-        }
-    }
-    return true;
+    });
+    return read && inRange;
+}
+
+bool CSoundFile::MappedFileIsWhole() const {
+    return m_core != nullptr && m_core->CurrentFileBytes() >= m_fileBytes;
 }
 
 bool CSoundFile::SampleOffset(int32_t channel, uint32_t frame, uint64_t& offset) const {

@@ -15,6 +15,14 @@ constexpr uint32_t kProgressSteps = 100;
 // Columns of frames written to the working copy at once.
 constexpr uint32_t kCopyChunkColumns = 1024;
 
+// The recording was cut short while it was copied: an open error, and the
+// half-made working copy goes at once.
+SoundFileResult SourceChanged(CSoundFile& soundFile) {
+    soundFile.Close();
+    soundFile.DeleteWorkingCopy();
+    return SoundFileResult::OpenError;
+}
+
 }  // namespace
 
 SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& soundFile,
@@ -93,7 +101,10 @@ SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& sound
                 copyFirst = first;
             }
             int16_t* at = copyBuffer.data() + size_t{copyFrames} * channels;
-            soundFile.ReadFrames(at, first, inColumn, false);
+            if (!soundFile.ReadFrames(at, first, inColumn, false)) {
+                storeExtremes();
+                return SourceChanged(soundFile);
+            }
             atHand = at;
             copyFrames += inColumn;
             // Only the frames the recording has: the working copy must end
@@ -160,6 +171,11 @@ SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& sound
         title->restore();
     }
     if (copyToWorkingCopy) {
+        // A window past the new end reads as zeros after a message; the copy
+        // would hold them as if they were the recording.
+        if (!soundFile.MappedFileIsWhole()) {
+            return SourceChanged(soundFile);
+        }
         if (soundFile.WorkingCopyHandle() == nullptr || !soundFile.SwitchToWorkingCopy()) {
             return SoundFileResult::TempFileDenied;
         }

@@ -441,6 +441,39 @@ TEST_F(MappedSoundFileTest, RefusesWhenTheWorkingCopyCannotBeMade) {
     EXPECT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::TempFileDenied);
 }
 
+TEST_F(MappedSoundFileTest, ARecordingCutShortWhileLoadingIsAnOpenErrorAndLeavesNothing) {
+    // 200 000 frames: the cut falls well inside the first mapped window, where
+    // touching a page past the new end would raise SIGBUS.
+    const std::string path = folder.File("shrinking.wav");
+    ASSERT_TRUE(WritePcmWav(path, 16000, 2, Noise(400000, 71, 20000)));
+    CSoundFile file;
+    ASSERT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Ok);
+    ASSERT_TRUE(file.IsMapped());
+    ASSERT_EQ(CountTempFiles(folder.Path()), 1u);
+    EXPECT_TRUE(file.MappedFileIsWhole());
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
+    EXPECT_FALSE(file.MappedFileIsWhole());
+
+    WaveformSummary summary;
+    EXPECT_EQ(BuildWaveformSummary(summary, file, true, nullptr, nullptr),
+              SoundFileResult::OpenError);
+    EXPECT_EQ(CountTempFiles(folder.Path()), 0u);
+    EXPECT_TRUE(file.WorkingCopyPath().empty());
+    EXPECT_EQ(file.Frames(), 0u);
+
+    // Cut to just its header and first samples: still the whole window would
+    // be read past the end.
+    ASSERT_TRUE(WritePcmWav(path, 16000, 2, Noise(400000, 72, 20000)));
+    ASSERT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Ok);
+    std::filesystem::resize_file(path, 4096);
+    std::vector<int16_t> frames(2 * 1000);
+    EXPECT_TRUE(file.ReadFrames(frames.data(), 0, 500));
+    EXPECT_FALSE(file.ReadFrames(frames.data(), 100000, 1000));
+    EXPECT_EQ(BuildWaveformSummary(summary, file, true, nullptr, nullptr),
+              SoundFileResult::OpenError);
+    EXPECT_EQ(CountTempFiles(folder.Path()), 0u);
+}
+
 TEST_F(MappedSoundFileTest, DestroyingTheFileRemovesItsWorkingCopy) {
     const std::string path = folder.File("gone.wav");
     ASSERT_TRUE(WritePcmWav(path, 8000, 1, Noise(4000, 61, 100)));

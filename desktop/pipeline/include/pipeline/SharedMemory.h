@@ -37,6 +37,9 @@ public:
 
     void* View() const { return m_view; }
     uint64_t FileSize() const { return m_fileSize; }
+    // The mapped file's size now (it may have changed since it was mapped); 0
+    // when none is open or it cannot be asked.
+    uint64_t CurrentFileBytes() const;
 
 private:
     void UnmapView();

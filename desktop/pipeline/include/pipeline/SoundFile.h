@@ -79,10 +79,14 @@ public:
     void SetSample(int32_t channel, uint32_t frame, int16_t value);
     // Mapped mode: copies `count` frames from `firstFrame` into `destination`
     // (interleaved, `Channels()` samples per frame). False when the destination
-    // is null, the file is not mapped, or the range passes the last frame (the
-    // frames up to the last one are still copied).
+    // is null, the file is not mapped, the range passes the last frame (the
+    // frames up to the last one are still copied), or the mapped file has been
+    // cut short under the mapping (the destination is then partly written).
     bool ReadFrames(int16_t* destination, uint32_t firstFrame, uint32_t count,
                     bool writeAccess = false);
+    // Mapped mode: false once the mapped file is shorter than when it was
+    // mapped (its samples can no longer all be read).
+    bool MappedFileIsWhole() const;
 
     // Closes the source handle and maps `path` (window 0) with `mappingName`.
     // 0 on success, else an errno value.

@@ -41,7 +41,9 @@ struct SummaryTitleProgress {
 //  progress: posts WM_LOADING_PROGRESS (1, 1) about 100 times; when null,
 //    `title` (if given) is told the percent instead.
 // Ok; Cancelled (the sound file is then closed); TempFileDenied when the
-// working copy cannot be switched to; NoDiskSpace when writing it falls short.
+// working copy cannot be switched to; NoDiskSpace when writing it falls short;
+// OpenError when the mapped recording was cut short while it was copied (the
+// sound file is then closed and the working copy deleted).
 SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& soundFile,
                                      bool writeWorkingCopy, platform::MessageTarget* progress,
                                      platform::ManualResetEvent* cancel,
