@@ -17,6 +17,9 @@
 namespace {
 
 constexpr uint32_t kBlockFrames = CleaningStream::kMaxBlockFrames;
+// Frames read, and cleaned frames gathered before a write, per system call:
+// fewer, larger calls than one per engine block, still in constant memory.
+constexpr uint64_t kIoFrames = 16 * kBlockFrames;
 
 bool SameFileState(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
@@ -107,14 +110,15 @@ private:
     Failure Clean(SNDFILE* file, const SF_INFO& info, CleaningStream& stream) {
         const auto channels = static_cast<uint64_t>(info.channels);
         const auto frames = static_cast<uint64_t>(info.frames);
-        std::vector<int16_t> block(kBlockFrames * channels);
+        std::vector<int16_t> block(kIoFrames * channels);
         std::vector<int16_t> cleaned;
         cleaned.reserve(2 * kBlockFrames * channels);
+        m_pending.reserve((kIoFrames + 2 * kBlockFrames) * channels);
         for (uint64_t done = 0; done < frames;) {
             if (Interrupted()) {
                 return FailInterrupted();
             }
-            const uint64_t want = std::min<uint64_t>(kBlockFrames, frames - done);
+            const uint64_t want = std::min(kIoFrames, frames - done);
             // Fewer frames than the header promised: the file was cut short
             // while it was read.
             if (sf_readf_short(file, block.data(), static_cast<sf_count_t>(want)) !=
@@ -122,30 +126,52 @@ private:
                 return Fail(ExitStatus::IoError,
                             res::Format(Text(res::IDS_CLI_INPUT_CHANGED), m_request.input.c_str()));
             }
-            if (auto failure = Pass(stream.Push(block.data(), static_cast<uint32_t>(want), cleaned),
-                                    cleaned)) {
+            for (uint64_t first = 0; first < want; first += kBlockFrames) {
+                const auto count =
+                    static_cast<uint32_t>(std::min<uint64_t>(kBlockFrames, want - first));
+                if (auto failure = Pass(
+                        stream.Push(block.data() + first * channels, count, cleaned), cleaned)) {
+                    return failure;
+                }
+            }
+            if (auto failure = WritePending(kIoFrames / 2)) {
                 return failure;
             }
             done += want;
             Report(double(done) / double(frames));
         }
-        return Pass(stream.Finish(cleaned), cleaned);
+        if (auto failure = Pass(stream.Finish(cleaned), cleaned)) {
+            return failure;
+        }
+        return WritePending(0);
     }
 
-    // Writes what came out of the engines, or reports their failure.
+    // Gathers what came out of the engines for the next write, or reports
+    // their failure.
     Failure Pass(int code, const std::vector<int16_t>& cleaned) {
         if (code != 0) {
             return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_CLEANING_FAILED),
                                                          m_request.input.c_str(), code));
         }
-        const uint64_t frames = cleaned.size() / m_channels;
-        if (frames > 0 && !m_writer.Write(cleaned.data(), frames)) {
+        m_pending.insert(m_pending.end(), cleaned.begin(), cleaned.end());
+        return std::nullopt;
+    }
+
+    // Writes the gathered frames once there are at least `atLeast` of them.
+    Failure WritePending(uint64_t atLeast) {
+        const uint64_t frames = m_pending.size() / m_channels;
+        if (frames == 0 || frames < atLeast) {
+            return std::nullopt;
+        }
+        if (!m_writer.Write(m_pending.data(), frames)) {
             return WriteFailure(m_writer.Reason());
         }
+        m_pending.clear();
         return std::nullopt;
     }
 
     uint64_t m_channels = 1;
+    std::vector<int16_t> m_pending;  // cleaned frames not written yet
 };
 
 }  // namespace

@@ -93,9 +93,13 @@ int CleaningStream::Run(const int16_t* interleaved, uint32_t frames, bool finish
                         std::vector<int16_t>& out) {
     out.clear();
     for (uint32_t c = 0; c < m_channels; ++c) {
-        m_in.clear();
-        for (uint32_t i = 0; i < frames; ++i) {
-            m_in.push_back(interleaved[uint64_t{i} * m_channels + c]);
+        m_in.resize(frames);
+        if (m_channels == 1) {
+            std::copy_n(interleaved, frames, m_in.data());
+        } else {
+            for (uint32_t i = 0; i < frames; ++i) {
+                m_in[i] = interleaved[uint64_t{i} * m_channels + c];
+            }
         }
         // Each pass takes what the pass before it let out, then (at the end)
         // its own remainder comes out behind that.
@@ -115,9 +119,18 @@ int CleaningStream::Run(const int16_t* interleaved, uint32_t frames, bool finish
     // Every channel has taken the same samples, so as many have come out.
     const size_t ready = m_cleaned.empty() ? 0 : m_cleaned[0].size();
     out.resize(ready * m_channels);
+    if (ready == 0) {
+        return 0;
+    }
+    if (m_channels == 1) {
+        std::copy_n(m_cleaned[0].data(), ready, out.data());
+        return 0;
+    }
     for (uint32_t c = 0; c < m_channels; ++c) {
+        const int16_t* cleaned = m_cleaned[c].data();
+        int16_t* to = out.data() + c;
         for (size_t i = 0; i < ready; ++i) {
-            out[i * m_channels + c] = m_cleaned[c][i];
+            to[i * m_channels] = cleaned[i];
         }
     }
     return 0;

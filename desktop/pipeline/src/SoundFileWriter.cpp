@@ -1,5 +1,7 @@
 #include "pipeline/SoundFileWriter.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,6 +13,9 @@
 namespace {
 
 constexpr uint32_t kSaveBlockFrames = 65536;
+// After this much written, the disk is asked to start writing it out, so that
+// the flush before the file is moved into place has little left to wait for.
+constexpr uint64_t kWritebackBytes = uint64_t{8} << 20;
 
 }  // namespace
 
@@ -72,6 +77,13 @@ bool SoundFileWriter::Write(const int16_t* samples, uint64_t frames) {
         }
         samples += count * m_channels;
         frames -= count;
+        m_unflushedBytes += count * m_channels * sizeof(int16_t);
+    }
+    if (m_unflushedBytes >= kWritebackBytes) {
+        // Only a hint: it starts writeback and waits for nothing; Finish
+        // still flushes everything before the move.
+        sync_file_range(m_output.Descriptor(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        m_unflushedBytes = 0;
     }
     return true;
 }

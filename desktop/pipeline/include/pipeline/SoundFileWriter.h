@@ -43,6 +43,7 @@ private:
     OutputFile m_output;
     SNDFILE* m_file = nullptr;
     uint64_t m_channels = 1;
+    uint64_t m_unflushedBytes = 0;  // written since writeback was last started
     std::string m_reason;
 };
 
