@@ -85,20 +85,21 @@ CleanResult CleanerBase::WriteFailure(const std::string& reason) const {
 }
 
 CleanerBase::Failure CleanerBase::CheckFormat(const SF_INFO* info) const {
+    // A recording of an accepted kind that is only too long is told so,
+    // before any time is spent on it.
+    if (info != nullptr) {
+        SF_INFO shape = *info;
+        shape.frames = 0;
+        if (IsAcceptedSoundFormat(shape) && !DecodedCopyFitsWav(*info)) {
+            return Fail(ExitStatus::Refused,
+                        res::Format(Text(res::IDS_CLI_TOO_LONG), m_request.input.c_str()));
+        }
+    }
     if (info == nullptr || !IsAcceptedSoundFormat(*info)) {
         return Fail(ExitStatus::Refused,
                     m_request.input + ": " +
                         res::LoadingErrorText(static_cast<int>(SoundFileResult::WrongFormat),
                                               m_hooks.english));
-    }
-    // The header's 32-bit sizes bound the 16-bit copy (44 header bytes).
-    constexpr uint64_t kLargestWavBytes = UINT32_MAX;
-    const uint64_t copyBytes = static_cast<uint64_t>(info->frames) *
-                                   static_cast<uint64_t>(info->channels) * sizeof(int16_t) +
-                               44;
-    if (copyBytes > kLargestWavBytes) {
-        return Fail(ExitStatus::Refused,
-                    res::Format(Text(res::IDS_CLI_TOO_LONG), m_request.input.c_str()));
     }
     return std::nullopt;
 }

@@ -131,6 +131,51 @@ TEST_F(CliHardeningTest, ARecordingCutShortWhileReadIsAnErrorAndLeavesNothing) {
     EXPECT_EQ(folder.List(), (std::vector<std::string>{"long.wav", "tmp"}));
 }
 
+TEST_F(CliHardeningTest, RecordingsTooLongForAWavCopyAreRefusedAtOnce) {
+    // Sparse A-law files: gigabytes long, nothing on disk. libsndfile counts
+    // at most 2^32 - 1 frames of a WAV file.
+    const auto sparseALaw = [&](const std::string& name, int channels, uint64_t frames) {
+        const fs::path path = folder.File(name);
+        const auto blockAlign = static_cast<uint16_t>(channels);
+        const uint64_t dataBytes = frames * blockAlign;
+        const auto dataSize = static_cast<uint32_t>(std::min<uint64_t>(dataBytes, UINT32_MAX));
+        std::string header = "RIFF";
+        const auto put = [&](uint64_t value, int bytes) {
+            for (int i = 0; i < bytes; ++i) {
+                header += static_cast<char>((value >> (8 * i)) & 0xFF);
+            }
+        };
+        put(std::min<uint64_t>(dataBytes + 38, UINT32_MAX), 4);
+        header += "WAVEfmt ";
+        put(18, 4);
+        put(6, 2);  // A-law
+        put(static_cast<uint64_t>(channels), 2);
+        put(8000, 4);
+        put(8000u * blockAlign, 4);
+        put(blockAlign, 2);
+        put(8, 2);
+        put(0, 2);
+        header += "data";
+        put(dataSize, 4);
+        { std::ofstream(path, std::ios::binary) << header; }
+        fs::resize_file(path, header.size() + dataBytes);
+        return path;
+    };
+    const std::vector<fs::path> inputs = {
+        sparseALaw("mono-2g.wav", 1, (uint64_t{1} << 31) + 5),
+        sparseALaw("mono-4g.wav", 1, uint64_t{UINT32_MAX}),
+        sparseALaw("stereo-2g.wav", 2, uint64_t{1} << 31),
+    };
+    for (const fs::path& in : inputs) {
+        const RunResult r = RunCli({in, folder.File("out.wav")}, run);
+        EXPECT_EQ(r.status, 3) << in << r.err;
+        EXPECT_NE(r.err.find("too long"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(folder.File("out.wav")));
+    }
+    EXPECT_EQ(folder.List(),
+              (std::vector<std::string>{"mono-2g.wav", "mono-4g.wav", "stereo-2g.wav", "tmp"}));
+}
+
 TEST_F(CliHardeningTest, SignalsGiveTheirOwnStatusAndSayWhatWasKept) {
     const fs::path in = Recording("long.wav", 120.0);
     RunOptions terminated = run;

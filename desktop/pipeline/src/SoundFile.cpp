@@ -26,7 +26,7 @@ constexpr uint64_t kWindowBytes = CSMCore::kWindowBytes;
 constexpr uint32_t kWindowShift = 27;
 static_assert((uint64_t{1} << kWindowShift) == kWindowBytes);
 // The working copy's header as libsndfile writes it for 16-bit PCM.
-constexpr uint64_t kWorkingCopyHeaderBytes = 44;
+constexpr uint64_t kWorkingCopyHeaderBytes = kWavHeaderBytes;
 
 constexpr int16_t ExpandALaw(uint8_t byte) {
     const int a = byte ^ 0x55;
@@ -83,9 +83,20 @@ bool IsAcceptedSoundFormat(const SF_INFO& info) {
     const bool rate = info.samplerate == 8000 || info.samplerate == 16000;
     // More channels than two cannot be shown or cleaned channel by channel.
     const bool channels = info.channels == 1 || info.channels == 2;
-    const bool addressable =
-        info.frames >= 0 && static_cast<uint64_t>(info.frames) * info.channels <= UINT32_MAX;
-    return wave && codec && rate && channels && addressable;
+    return wave && codec && rate && channels && DecodedCopyFitsWav(info);
+}
+
+bool DecodedCopyFitsWav(const SF_INFO& info) {
+    constexpr uint64_t kMostSamples = (UINT32_MAX - kWavHeaderBytes) / sizeof(int16_t);
+    if (info.frames < 0) {
+        return false;
+    }
+    if (info.channels <= 0) {
+        return true;  // nothing to copy
+    }
+    // Divided rather than multiplied: a header may claim any 64-bit count.
+    return static_cast<uint64_t>(info.frames) <=
+           kMostSamples / static_cast<uint64_t>(info.channels);
 }
 
 CSoundFile::CSoundFile() = default;

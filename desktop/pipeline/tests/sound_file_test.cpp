@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "PipelineTestSupport.h"
@@ -99,6 +100,33 @@ TEST_F(SoundFileTest, OpensOnlyTheFormatsTheEngineTakes) {
         EXPECT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::WrongFormat);
         EXPECT_EQ(file.Frames(), 0u);
         EXPECT_EQ(file.GetSample(0, 0), 0);
+    }
+}
+
+TEST(SoundFormatTest, LengthIsBoundByTheWavFileItsSixteenBitCopyBecomes) {
+    // (2^32 - 1 - 44) / 2 samples of 16 bits fill a WAV file to its last
+    // byte; the products are taken in 64 bits, so none of these wraps.
+    constexpr sf_count_t kMostSamples = (sf_count_t{UINT32_MAX} - 44) / 2;
+    SF_INFO info{};
+    info.format = SF_FORMAT_WAV | SF_FORMAT_ALAW;
+    info.samplerate = 8000;
+    info.channels = 1;
+    for (const auto& [frames, channels, accepted] : std::vector<std::tuple<sf_count_t, int, bool>>{
+             {0, 1, true},
+             {kMostSamples, 1, true},
+             {kMostSamples + 1, 1, false},
+             {kMostSamples / 2, 2, true},
+             {kMostSamples / 2 + 1, 2, false},
+             {sf_count_t{UINT32_MAX}, 1, false},     // 2^32 - 1 A-law bytes
+             {sf_count_t{1} << 31, 2, false},        // 2^32 samples
+             {(sf_count_t{1} << 32) + 5, 1, false},  // wraps in 32 bits
+             {(sf_count_t{1} << 62), 2, false},      // wraps in 64 bits times 4
+             {-1, 1, false},
+         }) {
+        info.frames = frames;
+        info.channels = channels;
+        EXPECT_EQ(IsAcceptedSoundFormat(info), accepted) << frames << " x " << channels;
+        EXPECT_EQ(DecodedCopyFitsWav(info), accepted) << frames << " x " << channels;
     }
 }
 

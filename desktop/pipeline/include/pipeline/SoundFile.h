@@ -164,9 +164,17 @@ private:
     uint8_t m_bitsPerSample = 0;
 };
 
+// Bytes of the header libsndfile writes for a 16-bit PCM WAV file.
+inline constexpr uint64_t kWavHeaderBytes = 44;
+
 // The recordings Open accepts: WAV or WAVEX; 16-bit PCM, A-law or mu-law;
-// 8000 or 16000 Hz; one or two channels; at most 2^32 - 1 samples.
+// 8000 or 16000 Hz; one or two channels; no longer than DecodedCopyFitsWav
+// allows, so that memory and mapped mode take the same recordings.
 bool IsAcceptedSoundFormat(const SF_INFO& info);
+// True when the recording's samples as 16-bit PCM fit in one WAV file (its
+// 32-bit sizes): the working copy of mapped mode and every cleaned output are
+// such files. About 2^31 samples: 37 hours of 16 kHz mono.
+bool DecodedCopyFitsWav(const SF_INFO& info);
 
 // G.711 expansion of one stored byte, as the mapped mode decodes it. Mu-law
 // byte 0x7F decodes to -2 rather than 0, on purpose.
