@@ -1,5 +1,7 @@
 #include "pipeline/MappedRead.h"
 
+#include <pthread.h>
+
 #include <csetjmp>
 #include <csignal>
 #include <mutex>
@@ -33,8 +35,8 @@ void InstallHandler() {
     struct sigaction action {};
     action.sa_sigaction = OnBusError;
     // SA_NODEFER: leaving the handler by siglongjmp must not leave SIGBUS
-    // blocked, so that the jump needs no saved signal mask (no system call
-    // per guarded read).
+    // blocked; the jump saves no signal mask, so that a guarded read costs
+    // no system call.
     action.sa_flags = SA_SIGINFO | SA_NODEFER;
     sigemptyset(&action.sa_mask);
     sigaction(SIGBUS, &action, &g_previous);
@@ -49,6 +51,13 @@ bool RunGuardedMappedRead(void (*read)(void*), void* context) {
     sigjmp_buf recovery;
     sigjmp_buf* const outer = t_recovery;
     if (sigsetjmp(recovery, 0) != 0) {
+        // SA_NODEFER asks for SIGBUS to stay unblocked in the handler, but a
+        // runtime that wraps handlers (ThreadSanitizer's) may block it anyway;
+        // left blocked, the next fault would end the program.
+        sigset_t busError;
+        sigemptyset(&busError);
+        sigaddset(&busError, SIGBUS);
+        pthread_sigmask(SIG_UNBLOCK, &busError, nullptr);
         t_recovery = outer;
         return false;
     }
