@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/ChannelPass.h"
 #include "pipeline/CleaningJob.h"
 #include "pipeline/CleaningStream.h"
 #include "pipeline/SoundFile.h"

@@ -1,13 +1,11 @@
 #include "pipeline/CleaningJob.h"
 
-#include <algorithm>
 #include <climits>
-#include <cstring>
-#include <memory>
 #include <mutex>
 
+#include "pipeline/ChannelPass.h"
+#include "pipeline/CleaningEngine.h"
 #include "pipeline/SoundFile.h"
-#include "platform/ShowMessage.h"
 
 namespace {
 
@@ -70,124 +68,6 @@ ChunkPlan PlanChunks(uint32_t frames, uint32_t channels, uint32_t buffSize) {
     }
     plan.totalSteps = plan.fullChunks * channels;
     return plan;
-}
-
-EnginePtr MakeCleaningEngine(const std::function<IVelquor*()>& create,
-                             const CleaningSettings& settings, uint32_t sampleRate) {
-    EnginePtr engine(create ? create() : nullptr);
-    if (!engine) {
-        return nullptr;
-    }
-    engine->SetWhiteNoise(1);
-    // Before Init: the floor depth and shape are read only there.
-    ApplyCleaningSettings(*engine, settings);
-    if (engine->Init(static_cast<int32_t>(sampleRate)) != kVelquorOk) {
-        return nullptr;
-    }
-    return engine;
-}
-
-void ApplyCleaningSettings(IVelquor& engine, const CleaningSettings& settings) {
-    engine.SetNoiseSuppression(settings.noiseCancel ? 1 : 0);
-    engine.SetWhiteNoise(settings.whiteNoise ? 1 : 0);
-    engine.SetSpectrumCorrection(settings.spectrum ? 1 : 0);
-    engine.SetToneCleaning(settings.tone ? 1 : 0);
-    engine.SetGainMaxDb(static_cast<int32_t>(std::min<uint32_t>(settings.gainMaxDb, INT32_MAX)));
-    engine.SetNoiseEstimator(settings.trackingNoise ? kVelquorNoiseEstimateTracking
-                                                    : kVelquorNoiseEstimateAverage);
-}
-
-ChannelPass::ChannelPass(CleaningContext& context, IVelquor& engine, int32_t channel,
-                         uint32_t chunkFrames)
-    : m_context(context), m_engine(engine), m_channel(channel), m_chunkFrames(chunkFrames) {}
-
-int ChannelPass::ProcessChunk(uint32_t count) {
-    if (count == 0) {
-        return 0;
-    }
-    if (count > m_chunkFrames || !m_context.documentHasView) {
-        return -1;
-    }
-    CSoundFile& file = *m_context.soundFile;
-    int16_t* input = m_context.buffers->input.data();
-    {
-        // A failed re-map of the working copy raises a box: never under the lock.
-        platform::DeferMessages deferMessages;
-        std::lock_guard lock(m_context.sync->JobLock);
-        if (uint64_t{m_position} + count > file.Frames()) {
-            return 3;
-        }
-        for (uint32_t i = 0; i < count; ++i) {
-            input[m_pending + i] = file.GetSample(m_channel, m_position + i, true);
-        }
-    }
-    m_position += count;
-    m_pending += count;
-
-    const uint32_t whole = m_pending - m_pending % kEngineBlockSamples;
-    if (whole == 0) {
-        return 0;
-    }
-    if (RunEngine(whole) != 0) {
-        return 2;
-    }
-    // Keep the part that does not fill a block for the next call.
-    std::memmove(input, input + whole, (m_pending - whole) * sizeof(int16_t));
-    m_pending -= whole;
-    return 0;
-}
-
-int ChannelPass::Flush() {
-    if (m_written >= m_position) {
-        return 0;
-    }
-    // Frame m comes out as output m + 256: push the pending samples and enough
-    // zeros behind them for the last frame read to come out.
-    const uint32_t needed = m_pending + kEngineBlockSamples;
-    const uint32_t fed =
-        (needed + kEngineBlockSamples - 1) / kEngineBlockSamples * kEngineBlockSamples;
-    int16_t* input = m_context.buffers->input.data();
-    std::fill(input + m_pending, input + fed, int16_t{0});
-    if (RunEngine(fed) != 0) {
-        return 2;
-    }
-    m_pending = 0;
-    return 0;
-}
-
-int ChannelPass::RunEngine(uint32_t samples) {
-    const int32_t result =
-        m_engine.Process(m_context.buffers->input.data(), m_context.buffers->output.data(),
-                         static_cast<int32_t>(samples));
-    if (result != kVelquorOk) {
-        return result;
-    }
-    WriteOutputs(samples);
-    return 0;
-}
-
-void ChannelPass::WriteOutputs(uint32_t samples) {
-    const uint32_t dropped = std::min(m_toDrop, samples);
-    m_toDrop -= dropped;
-    const uint32_t count = std::min(samples - dropped, m_position - m_written);
-    if (count == 0) {
-        return;
-    }
-    const int16_t* output = m_context.buffers->output.data() + dropped;
-    CSoundFile& file = *m_context.soundFile;
-    platform::DeferMessages deferMessages;  // before the lock: released after it
-    std::lock_guard lock(m_context.sync->JobLock);
-    if (file.IsMapped()) {
-        for (uint32_t i = 0; i < count; ++i) {
-            file.SetSample(m_channel, m_written + i, output[i]);
-        }
-    } else if (int16_t* samples = file.GetSampleBuffer()) {
-        const uint32_t channels = file.ChannelCount();
-        for (uint32_t i = 0; i < count; ++i) {
-            samples[uint64_t{m_written + i} * channels + m_channel] = output[i];
-        }
-    }
-    m_written += count;
 }
 
 int CleaningJob(CleaningContext& context) {

@@ -3,59 +3,30 @@
 #include <algorithm>
 #include <cstring>
 
-ChannelStage::ChannelStage(EnginePtr engine) : m_engine(std::move(engine)) {}
+ChannelStage::ChannelStage(EnginePtr engine)
+    : m_engine(std::move(engine)), m_alignment(*m_engine, m_buffers->input, m_buffers->output) {}
 
 int ChannelStage::Push(const int16_t* samples, uint32_t count, std::vector<int16_t>& out) {
-    m_pushed += count;
     while (count > 0) {
-        const uint32_t take = std::min<uint32_t>(count, kVelquorMaxSamplesPerCall - m_pending);
-        std::memcpy(m_input.data() + m_pending, samples, take * sizeof(int16_t));
-        m_pending += take;
+        const uint32_t take = std::min(count, m_alignment.FreeSamples());
+        std::memcpy(m_alignment.FreeSpace(), samples, take * sizeof(int16_t));
         samples += take;
         count -= take;
-        const uint32_t whole = m_pending - m_pending % kEngineBlockSamples;
-        if (whole == 0) {
-            continue;
-        }
-        if (const int code = Run(whole, out); code != 0) {
+        if (const int code = m_alignment.Commit(take); code != 0) {
             return code;
         }
-        // Keep the part that does not fill a block for the next call.
-        std::memmove(m_input.data(), m_input.data() + whole, (m_pending - whole) * sizeof(int16_t));
-        m_pending -= whole;
+        const std::span<const int16_t> ready = m_alignment.Ready();
+        out.insert(out.end(), ready.begin(), ready.end());
     }
     return 0;
 }
 
 int ChannelStage::Finish(std::vector<int16_t>& out) {
-    // As ChannelPass::Flush: the pending samples and enough zeros behind them
-    // for the last sample pushed to come out.
-    while (m_emitted < m_pushed) {
-        const uint32_t needed = m_pending + kEngineBlockSamples;
-        const uint32_t fed = std::min<uint32_t>(
-            (needed + kEngineBlockSamples - 1) / kEngineBlockSamples * kEngineBlockSamples,
-            kVelquorMaxSamplesPerCall);
-        std::fill(m_input.data() + m_pending, m_input.data() + fed, int16_t{0});
-        if (const int code = Run(fed, out); code != 0) {
-            return code;
-        }
-        m_pending = 0;
+    if (const int code = m_alignment.Finish(); code != 0) {
+        return code;
     }
-    return 0;
-}
-
-int ChannelStage::Run(uint32_t samples, std::vector<int16_t>& out) {
-    const int32_t result =
-        m_engine->Process(m_input.data(), m_output.data(), static_cast<int32_t>(samples));
-    if (result != kVelquorOk) {
-        return result;
-    }
-    const uint32_t dropped = std::min(m_toDrop, samples);
-    m_toDrop -= dropped;
-    const auto count =
-        static_cast<uint32_t>(std::min<uint64_t>(samples - dropped, m_pushed - m_emitted));
-    out.insert(out.end(), m_output.data() + dropped, m_output.data() + dropped + count);
-    m_emitted += count;
+    const std::span<const int16_t> ready = m_alignment.Ready();
+    out.insert(out.end(), ready.begin(), ready.end());
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "PipelineTestSupport.h"
+#include "pipeline/ChannelPass.h"
 #include "pipeline/CleaningJob.h"
 #include "pipeline/JobDriver.h"
 #include "pipeline/SoundFile.h"

@@ -2,13 +2,9 @@
 // chunk, through one engine object per channel, and reports to its runner over
 // the job protocol.
 //
-// Alignment: the engine's output lags its input by 256 samples and it takes
-// whole 256-sample blocks only. Each channel pass therefore feeds the engine
-// the channel's samples as whole blocks (keeping the part of a chunk that does
-// not fill a block for the next call), drops the engine's first 256 outputs,
-// and at the channel's end feeds zeros until every frame has come out. Cleaned
-// frame n replaces frame n, every frame is cleaned, and the result does not
-// depend on the chunk length.
+// Each channel goes through a ChannelPass, aligned with the engine's lag (see
+// EngineAlignment.h): cleaned frame n replaces frame n, every frame is cleaned,
+// and the result does not depend on the chunk length.
 //
 // What "the chunks done" means: the job reads chunk after chunk; the cleaned
 // samples reach the recording up to 256 + 255 frames behind the read position.
@@ -23,16 +19,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 #include "pipeline/CleaningSettings.h"
+#include "pipeline/EngineAlignment.h"
 #include "pipeline/JobProtocol.h"
 #include "velquor/IVelquor.h"
 
 class CSoundFile;
 
-// Engine block: the engine consumes whole blocks and lags by one block.
-inline constexpr uint32_t kEngineBlockSamples = 256;
 // Longest chunk the job reads at once; a larger stored BuffSize is used as this.
 inline constexpr uint32_t kMaxChunkFrames = 1024;
 // Shortest chunk; a stored BuffSize below it means kMaxChunkFrames.
@@ -73,53 +67,6 @@ struct ChunkPlan {
 // Chunk length for a stored BuffSize: below 128 -> 1024, above 1024 -> 1024.
 uint32_t ChunkFramesFor(uint32_t buffSize);
 ChunkPlan PlanChunks(uint32_t frames, uint32_t channels, uint32_t buffSize);
-
-// Sets "NioseCancel", "WiteNoise", "Spectrum", "Tone" and "GainMaxDB", in that
-// order, on an engine that has not been Init'ed yet (floor depth and shape are
-// read by Init).
-void ApplyCleaningSettings(IVelquor& engine, const CleaningSettings& settings);
-
-struct EngineRelease {
-    void operator()(IVelquor* engine) const { engine->Release(); }
-};
-using EnginePtr = std::unique_ptr<IVelquor, EngineRelease>;
-
-// An engine set up as the job sets up each channel's: white noise on, then the
-// settings, then Init at `sampleRate`. Null when `create` gives none or Init
-// fails.
-EnginePtr MakeCleaningEngine(const std::function<IVelquor*()>& create,
-                             const CleaningSettings& settings, uint32_t sampleRate);
-
-// One channel's pass through one engine with the latency compensation above.
-class ChannelPass {
-public:
-    ChannelPass(CleaningContext& context, IVelquor& engine, int32_t channel, uint32_t chunkFrames);
-
-    // Reads `count` frames from the read position, cleans them and writes every
-    // cleaned frame that has come out. 0 done; -1 count above the chunk length
-    // or no view; 2 the engine failed; 3 the recording ended early (nothing of
-    // this chunk is used).
-    int ProcessChunk(uint32_t count);
-    // Pushes zeros through the engine until every frame read has been written.
-    // 0, or 2 when the engine failed.
-    int Flush();
-
-    uint32_t Position() const { return m_position; }  // next frame to read
-    uint32_t Written() const { return m_written; }    // frames 0..Written()-1 cleaned
-
-private:
-    int RunEngine(uint32_t samples);
-    void WriteOutputs(uint32_t samples);
-
-    CleaningContext& m_context;
-    IVelquor& m_engine;
-    int32_t m_channel;
-    uint32_t m_chunkFrames;
-    uint32_t m_position = 0;
-    uint32_t m_written = 0;
-    uint32_t m_pending = 0;  // samples in the input buffer that do not fill a block yet
-    uint32_t m_toDrop = kEngineBlockSamples;
-};
 
 // The job thread's body. 0 finished or cancelled; 1 no dialog, no engine, or
 // the engine's Init failed; -1 a stereo file without a channel-1 strip;

@@ -1,6 +1,6 @@
 // Cleaning a recording as it is read, block by block, in constant memory: the
 // samples of every channel go through one engine per channel and pass, set up
-// and aligned exactly as the cleaning job does it (see CleaningJob.h), so the
+// and aligned exactly as the cleaning job does it (see EngineAlignment.h), so the
 // cleaned samples are the same bit for bit, whatever the block lengths. Pass
 // p + 1 takes pass p's aligned output as it comes out, so several passes need
 // no second copy of the recording.
@@ -9,10 +9,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
-#include "pipeline/CleaningJob.h"
+#include "pipeline/CleaningEngine.h"
 #include "pipeline/CleaningSettings.h"
+#include "pipeline/EngineAlignment.h"
 
 // One channel through one engine: cleaned sample n is the engine's output
 // n + 256; Finish feeds zeros until every sample pushed has come out.
@@ -26,15 +28,15 @@ public:
     int Finish(std::vector<int16_t>& out);
 
 private:
-    int Run(uint32_t samples, std::vector<int16_t>& out);
+    struct Buffers {
+        std::array<int16_t, kVelquorMaxSamplesPerCall> input{};
+        std::array<int16_t, kVelquorMaxSamplesPerCall> output{};
+    };
 
     EnginePtr m_engine;
-    std::array<int16_t, kVelquorMaxSamplesPerCall> m_input{};
-    std::array<int16_t, kVelquorMaxSamplesPerCall> m_output{};
-    uint32_t m_pending = 0;  // samples in m_input that do not fill a block yet
-    uint64_t m_pushed = 0;
-    uint64_t m_emitted = 0;
-    uint32_t m_toDrop = kEngineBlockSamples;
+    // On the heap, so that the alignment's view of them survives a move.
+    std::unique_ptr<Buffers> m_buffers = std::make_unique<Buffers>();
+    EngineAlignment m_alignment;
 };
 
 class CleaningStream {
