@@ -4,7 +4,6 @@
 #include "StreamRecording.h"
 
 #include <fcntl.h>
-#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

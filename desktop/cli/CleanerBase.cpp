@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "pipeline/SoundFile.h"
+#include "pipeline/SoundFileReader.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 
@@ -84,18 +85,18 @@ CleanResult CleanerBase::WriteFailure(const std::string& reason) const {
                                                  m_request.output.c_str(), reason.c_str()));
 }
 
-CleanerBase::Failure CleanerBase::CheckFormat(const SF_INFO* info) const {
+CleanerBase::Failure CleanerBase::CheckFormat(const SoundFormat* format) const {
     // A recording of an accepted kind that is only too long is told so,
     // before any time is spent on it.
-    if (info != nullptr) {
-        SF_INFO shape = *info;
+    if (format != nullptr) {
+        SoundFormat shape = *format;
         shape.frames = 0;
-        if (IsAcceptedSoundFormat(shape) && !DecodedCopyFitsWav(*info)) {
+        if (IsDesktopFormat(shape) && !DecodedCopyFitsWav(*format)) {
             return Fail(ExitStatus::Refused,
                         res::Format(Text(res::IDS_CLI_TOO_LONG), m_request.input.c_str()));
         }
     }
-    if (info == nullptr || !IsAcceptedSoundFormat(*info)) {
+    if (format == nullptr || !IsDesktopFormat(*format)) {
         return Fail(ExitStatus::Refused,
                     m_request.input + ": " +
                         res::LoadingErrorText(static_cast<int>(SoundFileResult::WrongFormat),
@@ -105,11 +106,14 @@ CleanerBase::Failure CleanerBase::CheckFormat(const SF_INFO* info) const {
 }
 
 CleanerBase::Failure CleanerBase::CheckInputFormat() const {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(m_request.input.c_str(), SFM_READ, &info);
-    Failure failure = CheckFormat(file != nullptr ? &info : nullptr);
-    if (file != nullptr) {
-        sf_close(file);
+    const int fd = open(m_request.input.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    Failure failure;
+    {
+        SoundFileReader reader;
+        failure = CheckFormat(fd >= 0 && reader.Open(fd) ? &reader.Format() : nullptr);
+    }
+    if (fd >= 0) {
+        close(fd);
     }
     return failure;
 }

@@ -2,7 +2,6 @@
 // work, the messages, progress and interruption.
 #pragma once
 
-#include <sndfile.h>
 #include <sys/stat.h>
 
 #include <optional>
@@ -10,6 +9,7 @@
 
 #include "CleanRecording.h"
 #include "pipeline/SoundFileWriter.h"
+#include "pipeline/SoundFormat.h"
 
 class CleanerBase {
 public:
@@ -41,7 +41,7 @@ protected:
     // The input's format as libsndfile reports it (null: not a sound file it
     // knows). Refused as well: a recording whose cleaned 16-bit copy would
     // not fit in a WAV file, before any time is spent on it.
-    Failure CheckFormat(const SF_INFO* info) const;
+    Failure CheckFormat(const SoundFormat* format) const;
     // CheckFormat on the file at the input path.
     Failure CheckInputFormat() const;
 

@@ -1,16 +1,17 @@
 #include "StreamRecording.h"
 
 #include <fcntl.h>
-#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "CleanerBase.h"
 #include "pipeline/CleaningStream.h"
+#include "pipeline/SoundFileReader.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 
@@ -26,30 +27,29 @@ bool SameFileState(const struct stat& a, const struct stat& b) {
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-// The input's descriptor and libsndfile handle, closed on every way out.
+// The input's descriptor and reader, closed on every way out (the reader
+// first: it reads through the descriptor).
 class Input {
 public:
     ~Input() {
-        if (m_file != nullptr) {
-            sf_close(m_file);
-        }
+        m_reader.reset();
         if (m_fd >= 0) {
             close(m_fd);
         }
     }
     int fd() const { return m_fd; }
-    SNDFILE* file() const { return m_file; }
+    SoundFileReader& reader() { return *m_reader; }
     void Open(const std::string& path) {
         m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     }
-    // The descriptor stays ours (SF_FALSE): libsndfile closes a descriptor
-    // it owns even when opening fails, and with -j another worker may have
-    // been given that number by then.
-    void OpenSound(SF_INFO& info) { m_file = sf_open_fd(m_fd, SFM_READ, &info, SF_FALSE); }
+    bool OpenSound() {
+        m_reader = std::make_unique<SoundFileReader>();
+        return m_reader->Open(m_fd);
+    }
 
 private:
     int m_fd = -1;
-    SNDFILE* m_file = nullptr;
+    std::unique_ptr<SoundFileReader> m_reader;
 };
 
 class StreamCleaner : public CleanerBase {
@@ -76,22 +76,22 @@ public:
         if (!SameFileState(before, opened)) {
             return Fail(ExitStatus::IoError, res::Format(Text(res::IDS_CLI_INPUT_CHANGED), path));
         }
-        SF_INFO info{};
-        input.OpenSound(info);
-        if (auto failure = CheckFormat(input.file() != nullptr ? &info : nullptr)) {
+        const bool known = input.OpenSound();
+        if (auto failure = CheckFormat(known ? &input.reader().Format() : nullptr)) {
             return *failure;
         }
-        m_channels = static_cast<uint64_t>(info.channels);
-        if (const OutputResult started = m_writer.Start(info); started != OutputResult::Ok) {
+        const SoundFormat& format = input.reader().Format();
+        m_channels = static_cast<uint64_t>(format.channels);
+        if (const OutputResult started = m_writer.Start(format); started != OutputResult::Ok) {
             return *OutputFailure(started, m_writer.Reason());
         }
         CleaningStream stream;
-        if (!stream.Init(m_request.settings, static_cast<uint32_t>(info.samplerate),
-                         static_cast<uint32_t>(info.channels), m_request.passes)) {
+        if (!stream.Init(m_request.settings, static_cast<uint32_t>(format.sampleRate),
+                         static_cast<uint32_t>(format.channels), m_request.passes)) {
             return Fail(ExitStatus::IoError,
                         res::Format(Text(res::IDS_CLI_CLEANING_FAILED), path, 1));
         }
-        if (auto failure = Clean(input.file(), info, stream)) {
+        if (auto failure = Clean(input.reader(), stream)) {
             return *failure;
         }
         // A file rewritten while it was read would give a mixture of both.
@@ -107,9 +107,9 @@ public:
     }
 
 private:
-    Failure Clean(SNDFILE* file, const SF_INFO& info, CleaningStream& stream) {
-        const auto channels = static_cast<uint64_t>(info.channels);
-        const auto frames = static_cast<uint64_t>(info.frames);
+    Failure Clean(SoundFileReader& reader, CleaningStream& stream) {
+        const auto channels = static_cast<uint64_t>(reader.Format().channels);
+        const auto frames = static_cast<uint64_t>(reader.Format().frames);
         std::vector<int16_t> block(kIoFrames * channels);
         std::vector<int16_t> cleaned;
         cleaned.reserve(2 * kBlockFrames * channels);
@@ -121,8 +121,7 @@ private:
             const uint64_t want = std::min(kIoFrames, frames - done);
             // Fewer frames than the header promised: the file was cut short
             // while it was read.
-            if (sf_readf_short(file, block.data(), static_cast<sf_count_t>(want)) !=
-                static_cast<sf_count_t>(want)) {
+            if (reader.Read(block.data(), want) != want) {
                 return Fail(ExitStatus::IoError,
                             res::Format(Text(res::IDS_CLI_INPUT_CHANGED), m_request.input.c_str()));
             }

@@ -1,6 +1,7 @@
 #include "pipeline/SoundFileWriter.h"
 
 #include <fcntl.h>
+#include <sndfile.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +17,29 @@ constexpr uint32_t kSaveBlockFrames = 65536;
 // After this much written, the disk is asked to start writing it out, so that
 // the flush before the file is moved into place has little left to wait for.
 constexpr uint64_t kWritebackBytes = uint64_t{8} << 20;
+// libsndfile's MP3 encoder spans 320 kbit/s (level 0) to 32 kbit/s (level 1)
+// in constant-bitrate mode.
+constexpr double kMp3BestBitsPerSecond = 320000.0;
+constexpr double kMp3LeastBitsPerSecond = 32000.0;
+
+sf_count_t WriteCall(SNDFILE* file, const int16_t* samples, sf_count_t frames) {
+    return sf_writef_short(file, samples, frames);
+}
+
+sf_count_t WriteCall(SNDFILE* file, const float* samples, sf_count_t frames) {
+    return sf_writef_float(file, samples, frames);
+}
+
+// Asks the MP3 encoder for about `bitsPerSecond` at a constant rate, so a
+// cleaned MP3 is about as large as its source.
+void AimAtBitrate(SNDFILE* file, double bitsPerSecond) {
+    int mode = SF_BITRATE_MODE_CONSTANT;
+    sf_command(file, SFC_SET_BITRATE_MODE, &mode, sizeof(mode));
+    double level =
+        (kMp3BestBitsPerSecond - bitsPerSecond) / (kMp3BestBitsPerSecond - kMp3LeastBitsPerSecond);
+    level = std::clamp(level, 0.0, 1.0);
+    sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof(level));
+}
 
 }  // namespace
 
@@ -40,17 +64,17 @@ OutputResult SoundFileWriter::Prepare(bool replace) {
     return created;
 }
 
-OutputResult SoundFileWriter::Open(const SF_INFO& layout, bool replace) {
+OutputResult SoundFileWriter::Open(const SoundFormat& layout, bool replace) {
     const OutputResult prepared = Prepare(replace);
     return prepared == OutputResult::Ok ? Start(layout) : prepared;
 }
 
-OutputResult SoundFileWriter::Start(const SF_INFO& layout) {
+OutputResult SoundFileWriter::Start(const SoundFormat& layout, double bitsPerSecond) {
     if (m_output.Descriptor() < 0 || m_file != nullptr) {
         return Fail(OutputResult::Failed, std::strerror(EBADF));
     }
     SF_INFO info{};
-    info.samplerate = layout.samplerate;
+    info.samplerate = layout.sampleRate;
     info.channels = layout.channels;
     info.format = layout.format;
     // The descriptor stays ours whatever happens: libsndfile closes a
@@ -60,24 +84,38 @@ OutputResult SoundFileWriter::Start(const SF_INFO& layout) {
     if (m_file == nullptr) {
         return Fail(OutputResult::Failed, sf_strerror(nullptr));
     }
+    // Floats beyond full scale become the largest value, not a wrapped one.
+    sf_command(m_file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    if (bitsPerSecond > 0 && (layout.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
+        AimAtBitrate(m_file, bitsPerSecond);
+    }
     return OutputResult::Ok;
 }
 
 bool SoundFileWriter::Write(const int16_t* samples, uint64_t frames) {
+    return WriteFrames(samples, frames);
+}
+
+bool SoundFileWriter::Write(const float* samples, uint64_t frames) {
+    return WriteFrames(samples, frames);
+}
+
+template <typename Sample>
+bool SoundFileWriter::WriteFrames(const Sample* samples, uint64_t frames) {
     if (m_file == nullptr) {
         return false;
     }
     constexpr uint64_t kLargestCall = std::numeric_limits<int32_t>::max();
     while (frames > 0) {
-        const uint64_t count = std::min(frames, kLargestCall);
-        if (sf_writef_short(m_file, samples, static_cast<sf_count_t>(count)) !=
+        const uint64_t count = std::min(frames, kLargestCall / m_channels);
+        if (WriteCall(m_file, samples, static_cast<sf_count_t>(count)) !=
             static_cast<sf_count_t>(count)) {
             m_reason = sf_strerror(m_file);
             return false;
         }
         samples += count * m_channels;
         frames -= count;
-        m_unflushedBytes += count * m_channels * sizeof(int16_t);
+        m_unflushedBytes += count * m_channels * sizeof(Sample);
     }
     if (m_unflushedBytes >= kWritebackBytes) {
         // Only a hint: it starts writeback and waits for nothing; Finish
@@ -118,7 +156,8 @@ SaveResult WriteSoundFile(CSoundFile& sound, SoundFileWriter& writer, const Save
     if (source == nullptr) {
         return {OutputResult::Failed, std::strerror(EBADF)};
     }
-    if (const OutputResult started = writer.Start(*source); started != OutputResult::Ok) {
+    const SoundFormat layout{source->format, source->samplerate, source->channels, source->frames};
+    if (const OutputResult started = writer.Start(layout); started != OutputResult::Ok) {
         return {started, writer.Reason()};
     }
     const uint32_t frames = sound.Frames();

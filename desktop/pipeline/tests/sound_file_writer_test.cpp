@@ -18,12 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::TempFolder;
 
-SF_INFO Layout(int format, int rate, int channels) {
-    SF_INFO info{};
-    info.format = format;
-    info.samplerate = rate;
-    info.channels = channels;
-    return info;
+SoundFormat Layout(int format, int rate, int channels) {
+    return SoundFormat{format, rate, channels, 0};
 }
 
 OutputResult WriteTone(const std::string& path, bool replace, std::string* reason = nullptr) {

@@ -1,16 +1,18 @@
-// Writing a recording as a WAV file in the container, encoding, rate and
-// channel count of its source, through an OutputFile: the file appears
-// complete at its path or not at all. Used by the batch cleaner (block by
-// block while it cleans) and by the desktop program's "Save Cleaned As".
+// Writing a recording through libsndfile in a given container, encoding,
+// rate and channel count (usually its source's), through an OutputFile: the
+// file appears complete at its path or not at all. Used by the batch cleaner
+// (block by block while it cleans) and by the desktop program's "Save Cleaned
+// As".
 #pragma once
-
-#include <sndfile.h>
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "pipeline/OutputFile.h"
+#include "pipeline/SoundFormat.h"
+
+struct sf_private_tag;
 
 class CSoundFile;
 
@@ -26,11 +28,14 @@ public:
     // says why.
     OutputResult Prepare(bool replace);
     // Starts a file of `layout`'s format, rate and channels (after Prepare).
-    OutputResult Start(const SF_INFO& layout);
+    // A lossy encoding aims at `bitsPerSecond` when it is not 0.
+    OutputResult Start(const SoundFormat& layout, double bitsPerSecond = 0.0);
     // Prepare and Start.
-    OutputResult Open(const SF_INFO& layout, bool replace);
+    OutputResult Open(const SoundFormat& layout, bool replace);
     // Appends `frames` interleaved 16-bit frames (libsndfile encodes them).
     bool Write(const int16_t* samples, uint64_t frames);
+    // The same for samples in -1..1; beyond that they are clipped.
+    bool Write(const float* samples, uint64_t frames);
     // Completes the header, flushes to disk and moves the file into place.
     OutputResult Finish();
 
@@ -40,8 +45,11 @@ public:
 private:
     OutputResult Fail(OutputResult result, std::string reason);
 
+    template <typename Sample>
+    bool WriteFrames(const Sample* samples, uint64_t frames);
+
     OutputFile m_output;
-    SNDFILE* m_file = nullptr;
+    sf_private_tag* m_file = nullptr;
     uint64_t m_channels = 1;
     uint64_t m_unflushedBytes = 0;  // written since writeback was last started
     std::string m_reason;
