@@ -23,6 +23,7 @@ BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings,
         r.settings = settings;
         r.passes = options.passes;
         r.replaceOutput = options.force;
+        r.format = options.format;
         plan.requests.push_back(std::move(r));
     };
     if (options.outputDir.empty()) {
@@ -33,7 +34,12 @@ BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings,
     const std::string& dir = options.outputDir;
     std::set<std::string> outputs;
     for (const auto& input : options.inputs) {
-        const std::string output = (fs::path(dir) / fs::path(input).filename()).string();
+        fs::path name = fs::path(input).filename();
+        // A chosen format gets its own extension, so the file opens as what it is.
+        if (options.format != OutputChoice::Same) {
+            name.replace_extension(OutputExtension(options.format));
+        }
+        const std::string output = (fs::path(dir) / name).string();
         if (!outputs.insert(output).second) {
             plan.status = ExitStatus::Usage;
             plan.errors.push_back(

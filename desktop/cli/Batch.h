@@ -15,9 +15,10 @@ struct BatchPlan {
     std::vector<std::string> errors;
 };
 
-// One request per input: OUTPUT itself, or DIR/<input's file name>. Two
-// inputs that would land on one output are a usage error. Makes DIR when it
-// does not exist, once the plan is otherwise sound.
+// One request per input: OUTPUT itself, or DIR/<input's file name> (with
+// --format, the format's extension in place of the input's). Two inputs that
+// would land on one output are a usage error. Makes DIR when it does not
+// exist, once the plan is otherwise sound.
 BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings, bool english);
 
 // Cleans every request on up to `jobs` threads; reports each result on the

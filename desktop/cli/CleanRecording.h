@@ -9,6 +9,7 @@
 
 #include "CliOptions.h"
 #include "pipeline/CleaningSettings.h"
+#include "pipeline/OutputFormat.h"
 
 struct CleanRequest {
     std::string input;
@@ -16,6 +17,7 @@ struct CleanRequest {
     CleaningSettings settings;
     int passes = 1;
     bool replaceOutput = false;  // --force
+    OutputChoice format = OutputChoice::Same;
     // The desktop program's loading and cleaning jobs instead of the stream;
     // the result is the same bit for bit (tests compare the two).
     bool viaJobs = false;

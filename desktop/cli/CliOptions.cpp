@@ -134,6 +134,14 @@ public:
                 SwitchValue(value(), name, o.overrides.spectrum);
             } else if (name == "--tone") {
                 SwitchValue(value(), name, o.overrides.tone);
+            } else if (name == "--format") {
+                if (auto v = value()) {
+                    if (auto choice = ParseOutputChoice(*v)) {
+                        o.format = *choice;
+                    } else {
+                        BadValue(*v, name, OutputChoiceNames());
+                    }
+                }
             } else if (name == "--estimator") {
                 if (auto v = value()) {
                     if (*v == "described" || *v == "tracking") {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pipeline/CleaningSettings.h"
+#include "pipeline/OutputFormat.h"
 
 // Exit statuses; with several inputs the program exits with the worst one.
 enum class ExitStatus : int { Ok = 0, Usage = 2, Refused = 3, IoError = 4, Interrupted = 130 };
@@ -33,9 +34,10 @@ struct CliOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
-    std::string outputDir;            // -o DIR mode when not empty
-    std::vector<std::string> inputs;  // one or more
-    std::string output;               // INPUT OUTPUT mode
+    OutputChoice format = OutputChoice::Same;  // --format
+    std::string outputDir;                     // -o DIR mode when not empty
+    std::vector<std::string> inputs;           // one or more
+    std::string output;                        // INPUT OUTPUT mode
 };
 
 struct ParsedCommandLine {

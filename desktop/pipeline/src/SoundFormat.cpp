@@ -56,3 +56,37 @@ bool IsWavContainer(const SoundFormat& format) {
     const int major = format.format & SF_FORMAT_TYPEMASK;
     return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX;
 }
+
+bool FitsItsContainer(const SoundFormat& format) {
+    if (!IsWavContainer(format)) {
+        return true;
+    }
+    if (format.frames < 0 || format.channels <= 0) {
+        return false;
+    }
+    uint64_t bytes = 2;
+    switch (format.format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_ALAW:
+        case SF_FORMAT_ULAW:
+            bytes = 1;
+            break;
+        case SF_FORMAT_PCM_24:
+            bytes = 3;
+            break;
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_FLOAT:
+            bytes = 4;
+            break;
+        case SF_FORMAT_DOUBLE:
+            bytes = 8;
+            break;
+        default:
+            break;
+    }
+    // Room for a header, generously; divided so that no product can overflow.
+    constexpr uint64_t kMostDataBytes = UINT32_MAX - 4096;
+    return static_cast<uint64_t>(format.frames) <=
+           kMostDataBytes / bytes / static_cast<uint64_t>(format.channels);
+}

@@ -130,11 +130,17 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_HELP,
      "Usage: hushdesk-clean [options] INPUT OUTPUT\n"
      "       hushdesk-clean [options] -o DIR INPUT...\n"
-     "Removes background noise from speech recordings: WAV files, mono or stereo,\n"
-     "8000 or 16000 Hz, 16-bit PCM, A-law or mu-law. The cleaned file keeps the\n"
-     "input's format; the input is never written.\n"
+     "Removes background noise from speech recordings: WAV, WAVEX, W64, AIFF, FLAC,\n"
+     "Ogg Vorbis, Opus and MP3 files (PCM 8 to 32 bits, float, A-law, mu-law), at\n"
+     "8000 to 192000 Hz, with any number of channels, each cleaned on its own.\n"
+     "The cleaned file keeps the input's format, rate and channels unless --format\n"
+     "says otherwise; the input is never written.\n"
      "\n"
      "  -o, --output-dir DIR        write each INPUT's cleaned file into DIR, same name\n"
+     "      --format wav16|wav|flac|ogg|opus|mp3   write this format instead: 16-bit\n"
+     "                                   WAV, WAV or FLAC keeping the input's resolution\n"
+     "                                   where they can, Ogg Vorbis, Opus, MP3; with -o\n"
+     "                                   the file name takes the format's extension\n"
      "  -j, --jobs N                clean N files at once (default: number of cores)\n"
      "      --noise-suppression on|off   noise suppression (default on)\n"
      "      --gain-max-db 0|6|12|18      deepest noise reduction in dB (default 18)\n"
@@ -158,11 +164,17 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_HELP + 1,
      "Использование: hushdesk-clean [параметры] ВХОД ВЫХОД\n"
      "               hushdesk-clean [параметры] -o ПАПКА ВХОД...\n"
-     "Удаляет фоновый шум из записей речи: файлы WAV, моно или стерео,\n"
-     "8000 или 16000 Гц, PCM 16 бит, A-law или mu-law. Очищенный файл сохраняет\n"
-     "формат исходного; исходный файл не изменяется.\n"
+     "Удаляет фоновый шум из записей речи: файлы WAV, WAVEX, W64, AIFF, FLAC,\n"
+     "Ogg Vorbis, Opus и MP3 (PCM от 8 до 32 бит, float, A-law, mu-law), с частотой\n"
+     "от 8000 до 192000 Гц и любым числом каналов, каждый очищается отдельно.\n"
+     "Очищенный файл сохраняет формат, частоту и каналы исходного, если --format\n"
+     "не задает иное; исходный файл не изменяется.\n"
      "\n"
      "  -o, --output-dir ПАПКА      записать очищенные файлы в ПАПКУ под теми же именами\n"
+     "      --format wav16|wav|flac|ogg|opus|mp3   записать в этом формате: WAV 16 бит,\n"
+     "                                   WAV или FLAC с разрядностью исходного, где\n"
+     "                                   возможно, Ogg Vorbis, Opus, MP3; с -o имя\n"
+     "                                   файла получает расширение формата\n"
      "  -j, --jobs N                очищать N файлов одновременно (по умолчанию: число ядер)\n"
      "      --noise-suppression on|off   шумоочистка (по умолчанию on)\n"
      "      --gain-max-db 0|6|12|18      наибольшее подавление шума в дБ (по умолчанию 18)\n"
@@ -228,6 +240,19 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_TEMP_FOLDER + 1, "%s: временная папка %s недоступна: %s"},
     {IDS_CLI_INPUT_CHANGED, "%s: the file changed while it was being read; nothing was written"},
     {IDS_CLI_INPUT_CHANGED + 1, "%s: файл изменился во время чтения; ничего не записано"},
+    {IDS_CLI_UNREADABLE, "%s: not a recording that can be read (%s)"},
+    {IDS_CLI_UNREADABLE + 1, "%s: это не звукозапись, которую можно прочитать (%s)"},
+    {IDS_CLI_RATE, "%s: sampling rate %d Hz; recordings from 8000 to 192000 Hz are cleaned"},
+    {IDS_CLI_RATE + 1,
+     "%s: частота дискретизации %d Гц; очищаются записи с частотой от 8000 до 192000 Гц"},
+    {IDS_CLI_DAMAGED, "%s: damaged or cut short: it could not be read to the end"},
+    {IDS_CLI_DAMAGED + 1, "%s: файл поврежден или обрезан: его не удалось прочитать до конца"},
+    {IDS_CLI_CANNOT_ENCODE,
+     "%s: its cleaned copy cannot be written in this format at %d Hz with %d channel(s); "
+     "choose another with --format"},
+    {IDS_CLI_CANNOT_ENCODE + 1,
+     "%s: очищенную копию нельзя записать в этом формате с частотой %d Гц и числом каналов %d; "
+     "выберите другой формат параметром --format"},
 
     // 4000..4019: document commands, progress dialog, saving.
     {IDS_MENU_SAVE_CLEANED, "Save Cleaned &As..."},

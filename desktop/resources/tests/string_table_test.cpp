@@ -10,13 +10,14 @@ namespace {
 
 TEST(StringTable, EveryLanguagePairHasBothTexts) {
     const uint32_t pairs[] = {
-        res::IDS_ERR_OPEN_EN,         res::IDS_ERR_FORMAT_EN,       res::IDS_ERR_TEMP_DENIED_EN,
-        res::IDS_ERR_DISK_SPACE_EN,   res::IDS_CLI_USAGE,           res::IDS_CLI_HELP,
-        res::IDS_CLI_UNKNOWN_OPTION,  res::IDS_CLI_MISSING_VALUE,   res::IDS_CLI_BAD_VALUE,
-        res::IDS_CLI_BAD_OPERANDS,    res::IDS_CLI_SAME_FILE,       res::IDS_CLI_OUTPUT_EXISTS,
-        res::IDS_CLI_CANNOT_READ,     res::IDS_CLI_CANNOT_WRITE,    res::IDS_CLI_CLEANED,
-        res::IDS_CLI_INTERRUPTED,     res::IDS_CLI_CLEANING_FAILED, res::IDS_CLI_NOT_A_FOLDER,
-        res::IDS_CLI_DUPLICATE_OUTPUT};
+        res::IDS_ERR_OPEN_EN,          res::IDS_ERR_FORMAT_EN,       res::IDS_ERR_TEMP_DENIED_EN,
+        res::IDS_ERR_DISK_SPACE_EN,    res::IDS_CLI_USAGE,           res::IDS_CLI_HELP,
+        res::IDS_CLI_UNKNOWN_OPTION,   res::IDS_CLI_MISSING_VALUE,   res::IDS_CLI_BAD_VALUE,
+        res::IDS_CLI_BAD_OPERANDS,     res::IDS_CLI_SAME_FILE,       res::IDS_CLI_OUTPUT_EXISTS,
+        res::IDS_CLI_CANNOT_READ,      res::IDS_CLI_CANNOT_WRITE,    res::IDS_CLI_CLEANED,
+        res::IDS_CLI_INTERRUPTED,      res::IDS_CLI_CLEANING_FAILED, res::IDS_CLI_NOT_A_FOLDER,
+        res::IDS_CLI_DUPLICATE_OUTPUT, res::IDS_CLI_UNREADABLE,      res::IDS_CLI_RATE,
+        res::IDS_CLI_DAMAGED,          res::IDS_CLI_CANNOT_ENCODE};
     for (uint32_t id : pairs) {
         EXPECT_GT(std::strlen(res::LoadPair(id, true)), 0u) << id;
         EXPECT_GT(std::strlen(res::LoadPair(id, false)), 0u) << id;

@@ -23,3 +23,5 @@ bool DecodedCopyFitsWav(const SoundFormat& format);
 bool HoldsAtMost16Bits(const SoundFormat& format);
 // A WAV-family container, whose sizes are 32-bit.
 bool IsWavContainer(const SoundFormat& format);
+// False only for a WAV-family file whose samples would pass its 4 GiB limit.
+bool FitsItsContainer(const SoundFormat& format);

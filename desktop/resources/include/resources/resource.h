@@ -213,6 +213,11 @@ inline constexpr uint32_t IDS_CLI_TOO_LONG = 3034;
 inline constexpr uint32_t IDS_CLI_INTERRUPTED_KEPT = 3036;
 inline constexpr uint32_t IDS_CLI_TEMP_FOLDER = 3038;
 inline constexpr uint32_t IDS_CLI_INPUT_CHANGED = 3040;
+// Recordings of every format and rate (3060..3069).
+inline constexpr uint32_t IDS_CLI_UNREADABLE = 3060;
+inline constexpr uint32_t IDS_CLI_RATE = 3062;
+inline constexpr uint32_t IDS_CLI_DAMAGED = 3064;
+inline constexpr uint32_t IDS_CLI_CANNOT_ENCODE = 3066;
 
 // Document commands, progress dialog, saving (Russian at id + 1).
 inline constexpr uint32_t IDS_MENU_SAVE_CLEANED = 4000;   // File menu caption
