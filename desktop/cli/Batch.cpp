@@ -3,19 +3,23 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <set>
 #include <thread>
 
+#include "BatchLedger.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 
 namespace fs = std::filesystem;
 
-BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings, bool english) {
+BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings, bool english,
+                    const std::vector<std::string>* listed) {
     BatchPlan plan;
+    const Shard shard = options.shard.value_or(Shard{});
     auto request = [&](const std::string& input, const std::string& output) {
         CleanRequest r;
         r.input = input;
@@ -27,29 +31,47 @@ BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings,
         plan.requests.push_back(std::move(r));
     };
     if (options.outputDir.empty()) {
-        request(options.inputs.front(), options.output);
+        if (shard.Holds(0)) {
+            request(options.inputs.front(), options.output);
+        }
         return plan;
     }
 
     const std::string& dir = options.outputDir;
+    const std::vector<std::string>& inputs = listed != nullptr ? *listed : options.inputs;
     std::set<std::string> outputs;
-    for (const auto& input : options.inputs) {
-        fs::path name = fs::path(input).filename();
+    for (size_t position = 0; position < inputs.size(); ++position) {
+        const std::string& input = inputs[position];
+        if (listed != nullptr) {
+            if (auto bad = CheckListEntry(input, position, english)) {
+                if (shard.Holds(position)) {
+                    plan.badEntries.push_back(std::move(*bad));
+                }
+                continue;
+            }
+        }
+        fs::path path = OutputPathUnder(dir, input, options.keepTree);
         // A chosen format gets its own extension, so the file opens as what it is.
         if (options.format != OutputChoice::Same) {
-            name.replace_extension(OutputExtension(options.format));
+            path.replace_extension(OutputExtension(options.format));
         }
-        const std::string output = (fs::path(dir) / name).string();
+        const std::string output = path.string();
         if (!outputs.insert(output).second) {
             plan.status = ExitStatus::Usage;
             plan.errors.push_back(
                 res::Format(res::LoadPair(res::IDS_CLI_DUPLICATE_OUTPUT, english), output.c_str()));
             continue;
         }
-        request(input, output);
+        if (shard.Holds(position)) {
+            request(input, output);
+        }
     }
     if (plan.status != ExitStatus::Ok) {
+        if (listed != nullptr && !options.keepTree) {
+            plan.errors.push_back(res::LoadPair(res::IDS_CLI_KEEP_TREE_HINT, english));
+        }
         plan.requests.clear();
+        plan.badEntries.clear();
         return plan;
     }
     struct stat st {};
@@ -73,11 +95,17 @@ BatchPlan PlanBatch(const CliOptions& options, const CleaningSettings& settings,
 
 ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bool english,
                     bool quiet, ProgressBoard& board, const std::atomic<bool>& interrupted,
-                    size_t* finished) {
+                    size_t* finished, const BatchExtras& extras) {
     std::mutex mutex;
     size_t next = 0;
     size_t written = 0;
     ExitStatus worst = ExitStatus::Ok;
+    BatchLedger ledger(extras, english, quiet, board);
+    if (extras.badEntries != nullptr) {
+        for (const BadEntry& bad : *extras.badEntries) {
+            worst = Worst(worst, ledger.Bad(bad));
+        }
+    }
 
     auto worker = [&](int slot) {
         for (;;) {
@@ -90,6 +118,12 @@ ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bo
                 index = next++;
             }
             const CleanRequest& request = requests[index];
+            const auto started = std::chrono::steady_clock::now();
+            if (auto early = ledger.BeforeCleaning(request)) {
+                std::lock_guard lock(mutex);
+                worst = Worst(worst, *early);
+                continue;
+            }
             CleanHooks hooks;
             hooks.english = english;
             hooks.interrupted = &interrupted;
@@ -106,8 +140,9 @@ ExitStatus RunBatch(const std::vector<CleanRequest>& requests, unsigned jobs, bo
             } else if (result.status != ExitStatus::Interrupted) {
                 board.Print("hushdesk-clean: " + result.message);
             }
+            const ExitStatus reported = ledger.Finished(request, result, started);
             std::lock_guard lock(mutex);
-            worst = Worst(worst, result.status);
+            worst = Worst(worst, Worst(result.status, reported));
             written += result.status == ExitStatus::Ok ? 1 : 0;
         }
     };

@@ -83,6 +83,33 @@ public:
                 flag(o.force);
             } else if (name == "--use-saved-settings") {
                 flag(o.useSavedSettings);
+            } else if (name == "-0" || name == "--null") {
+                flag(o.nulSeparated);
+            } else if (name == "--keep-tree") {
+                flag(o.keepTree);
+            } else if (name == "--skip-existing") {
+                flag(o.skipExisting);
+            } else if (name == "--files-from") {
+                if (auto v = value()) {
+                    if (v->empty()) {
+                        BadValue(*v, name, Text(res::IDS_CLI_FILE_OR_DASH));
+                    }
+                    o.filesFrom = *v;
+                }
+            } else if (name == "--report") {
+                if (auto v = value()) {
+                    if (v->empty()) {
+                        BadValue(*v, name, Text(res::IDS_CLI_FILE_OR_DASH));
+                    }
+                    o.report = *v;
+                }
+            } else if (name == "--shard") {
+                if (auto v = value()) {
+                    o.shard = ParseShard(*v);
+                    if (!o.shard) {
+                        BadValue(*v, name, "K/N, 1 <= K <= N");
+                    }
+                }
             } else if (name == "-o" || name == "--output-dir") {
                 if (auto v = value()) {
                     if (v->empty()) {
@@ -156,6 +183,9 @@ public:
         }
 
         if (m_error.empty() && !o.help && !o.version) {
+            CheckBatchOptions(o, operands);
+        }
+        if (m_error.empty() && !o.help && !o.version && o.filesFrom.empty()) {
             if (!o.outputDir.empty()) {
                 o.inputs = operands;
                 if (operands.empty()) {
@@ -174,6 +204,22 @@ public:
 
 private:
     const char* Text(uint32_t id) const { return res::LoadPair(id, m_english); }
+
+    // The list and the output tree need -o DIR; the list replaces INPUT
+    // operands; skipping an existing output contradicts replacing it.
+    void CheckBatchOptions(const CliOptions& o, const std::vector<std::string>& operands) {
+        if (o.nulSeparated && o.filesFrom.empty()) {
+            Fail(Text(res::IDS_CLI_NUL_NEEDS_LIST));
+        } else if (!o.filesFrom.empty() && o.outputDir.empty()) {
+            Fail(res::Format(Text(res::IDS_CLI_NEEDS_OUTPUT_DIR), "--files-from"));
+        } else if (o.keepTree && o.outputDir.empty()) {
+            Fail(res::Format(Text(res::IDS_CLI_NEEDS_OUTPUT_DIR), "--keep-tree"));
+        } else if (!o.filesFrom.empty() && !operands.empty()) {
+            Fail(Text(res::IDS_CLI_LIST_AND_OPERANDS));
+        } else if (o.skipExisting && o.force) {
+            Fail(res::Format(Text(res::IDS_CLI_CONFLICT), "--skip-existing", "--force"));
+        }
+    }
 
     void Fail(const std::string& message) {
         if (m_error.empty()) {

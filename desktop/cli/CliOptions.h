@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Shard.h"
 #include "pipeline/CleaningSettings.h"
 #include "pipeline/OutputFormat.h"
 
@@ -38,6 +39,14 @@ struct CliOptions {
     std::string outputDir;                     // -o DIR mode when not empty
     std::vector<std::string> inputs;           // one or more
     std::string output;                        // INPUT OUTPUT mode
+    // Batches over archives: the input list from a file, the output tree,
+    // this run's share, restarts and a machine-readable account.
+    std::string filesFrom;  // --files-from; "-" standard input
+    bool nulSeparated = false;
+    bool keepTree = false;
+    std::optional<Shard> shard;
+    bool skipExisting = false;
+    std::string report;  // --report; "-" standard output
 };
 
 struct ParsedCommandLine {

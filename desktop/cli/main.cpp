@@ -11,6 +11,7 @@
 
 #include "Batch.h"
 #include "CliOptions.h"
+#include "FileList.h"
 #include "ProgressBoard.h"
 #include "pipeline/PendingFiles.h"
 #include "pipeline/SettingsStore.h"
@@ -74,20 +75,45 @@ int main(int argc, char** argv) {
     const CleaningSettings settings = ResolveSettings(options.overrides, base);
 
     ProgressBoard board(stderr, !options.quiet && isatty(fileno(stderr)));
-    const BatchPlan plan = PlanBatch(options, settings, english);
+    FileListResult list;
+    if (!options.filesFrom.empty()) {
+        list = ReadFileList(options.filesFrom, options.nulSeparated, english);
+        if (list.status != ExitStatus::Ok) {
+            board.Print("hushdesk-clean: " + list.error);
+            return static_cast<int>(list.status);
+        }
+    }
+    const BatchPlan plan =
+        PlanBatch(options, settings, english, options.filesFrom.empty() ? nullptr : &list.entries);
     for (const auto& error : plan.errors) {
         board.Print("hushdesk-clean: " + error);
     }
     if (plan.status != ExitStatus::Ok) {
         return static_cast<int>(plan.status);
     }
+    BatchReport report;
+    BatchExtras extras;
+    extras.skipExisting = options.skipExisting;
+    extras.makeFolders = options.keepTree;
+    extras.badEntries = &plan.badEntries;
+    if (!options.report.empty()) {
+        std::string reason;
+        if (!report.Open(options.report, &reason)) {
+            board.Print("hushdesk-clean: " +
+                        res::Format(res::LoadPair(res::IDS_CLI_CANNOT_WRITE, english),
+                                    options.report.c_str(), reason.c_str()));
+            return static_cast<int>(ExitStatus::IoError);
+        }
+        extras.report = &report;
+        extras.reportPath = options.report;
+    }
 
     InstallInterruptHandlers();
     const unsigned jobs =
         options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     size_t finished = 0;
-    const ExitStatus status =
-        RunBatch(plan.requests, jobs, english, options.quiet, board, g_interrupted, &finished);
+    const ExitStatus status = RunBatch(plan.requests, jobs, english, options.quiet, board,
+                                       g_interrupted, &finished, extras);
     if (status == ExitStatus::Interrupted) {
         // Outputs finished before the signal are complete and stay.
         const std::string text =

@@ -54,8 +54,19 @@ RunResult RunCli(const std::vector<std::string>& args, const RunOptions& options
     testsupport::TempFolder capture;
     const std::string outPath = capture.File("stdout");
     const std::string errPath = capture.File("stderr");
+    const std::string inPath = capture.File("stdin");
+    if (!options.input.empty()) {
+        testsupport::WriteText(inPath, options.input);
+    }
     const pid_t pid = fork();
     if (pid == 0) {
+        if (!options.input.empty()) {
+            const int in = open(inPath.c_str(), O_RDONLY);
+            dup2(in, STDIN_FILENO);
+        }
+        if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
+            _exit(126);
+        }
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         dup2(out, STDOUT_FILENO);
@@ -69,12 +80,16 @@ RunResult RunCli(const std::vector<std::string>& args, const RunOptions& options
                 _exit(125);
             }
         }
-        std::vector<char*> argv{const_cast<char*>(HUSHDESK_CLEAN_PATH)};
+        std::vector<char*> argv;
+        for (const auto& a : options.launcher) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(const_cast<char*>(HUSHDESK_CLEAN_PATH));
         for (const auto& a : args) {
             argv.push_back(const_cast<char*>(a.c_str()));
         }
         argv.push_back(nullptr);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     if (options.during) {

@@ -45,6 +45,11 @@ struct RunOptions {
     std::string interruptWhenExists;         // or as soon as this path exists
     int signal = SIGINT;
     std::function<void()> during;  // runs while the program runs
+    std::string input;             // its standard input (empty: the test's own)
+    std::string workingDirectory;  // empty: the test's own
+    // A command that starts the program itself, e.g. {"parallel", "-j", "2"};
+    // found on PATH.
+    std::vector<std::string> launcher;
 };
 
 // Runs hushdesk-clean with `args` and waits for it.

@@ -122,14 +122,17 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_USAGE,
      "Usage: hushdesk-clean [options] INPUT OUTPUT\n"
      "       hushdesk-clean [options] -o DIR INPUT...\n"
+     "       hushdesk-clean [options] -o DIR --files-from FILE\n"
      "Try 'hushdesk-clean --help' for more information.\n"},
     {IDS_CLI_USAGE + 1,
      "Использование: hushdesk-clean [параметры] ВХОД ВЫХОД\n"
      "               hushdesk-clean [параметры] -o ПАПКА ВХОД...\n"
+     "               hushdesk-clean [параметры] -o ПАПКА --files-from ФАЙЛ\n"
      "Подробнее: 'hushdesk-clean --help'.\n"},
     {IDS_CLI_HELP,
      "Usage: hushdesk-clean [options] INPUT OUTPUT\n"
      "       hushdesk-clean [options] -o DIR INPUT...\n"
+     "       hushdesk-clean [options] -o DIR --files-from FILE\n"
      "Removes background noise from speech recordings: WAV, WAVEX, W64, AIFF, FLAC,\n"
      "Ogg Vorbis, Opus and MP3 files (PCM 8 to 32 bits, float, A-law, mu-law), at\n"
      "8000 to 192000 Hz, with any number of channels, each cleaned on its own.\n"
@@ -155,6 +158,14 @@ constexpr Entry kEntries[] = {
      "      --passes N                   clean N times over (default 1)\n"
      "      --use-saved-settings         start from the settings saved by Hushdesk;\n"
      "                                   options given here still override them\n"
+     "      --files-from FILE       read the INPUT files from FILE (- for standard input),\n"
+     "                              one per line\n"
+     "  -0, --null                  names in the list end with NUL, not a line feed\n"
+     "      --keep-tree             keep each input's folder under DIR\n"
+     "      --shard K/N             clean only the entries K, K+N, K+2N... of the inputs\n"
+     "      --skip-existing         skip an input whose output exists\n"
+     "      --report FILE           write one JSON line per input to FILE (- for\n"
+     "                              standard output) as each file ends\n"
      "  -f, --force                 replace existing output files\n"
      "  -q, --quiet                 print nothing but errors\n"
      "  -h, --help                  show this help and exit\n"
@@ -164,6 +175,7 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_HELP + 1,
      "Использование: hushdesk-clean [параметры] ВХОД ВЫХОД\n"
      "               hushdesk-clean [параметры] -o ПАПКА ВХОД...\n"
+     "               hushdesk-clean [параметры] -o ПАПКА --files-from ФАЙЛ\n"
      "Удаляет фоновый шум из записей речи: файлы WAV, WAVEX, W64, AIFF, FLAC,\n"
      "Ogg Vorbis, Opus и MP3 (PCM от 8 до 32 бит, float, A-law, mu-law), с частотой\n"
      "от 8000 до 192000 Гц и любым числом каналов, каждый очищается отдельно.\n"
@@ -188,6 +200,14 @@ constexpr Entry kEntries[] = {
      "      --passes N                   число проходов шумоочистки (по умолчанию 1)\n"
      "      --use-saved-settings         взять настройки, сохраненные программой Hushdesk;\n"
      "                                   параметры командной строки важнее их\n"
+     "      --files-from ФАЙЛ       взять входные файлы из ФАЙЛА (- стандартный ввод),\n"
+     "                              по одному в строке\n"
+     "  -0, --null                  имена в списке разделены символом NUL, а не переводом строки\n"
+     "      --keep-tree             сохранить папку каждого входного файла внутри ПАПКИ\n"
+     "      --shard K/N             очищать только элементы K, K+N, K+2N... списка\n"
+     "      --skip-existing         пропускать входной файл, если выходной уже существует\n"
+     "      --report ФАЙЛ           записывать в ФАЙЛ (- стандартный вывод) строку JSON\n"
+     "                              о каждом входном файле по его завершении\n"
      "  -f, --force                 заменять существующие выходные файлы\n"
      "  -q, --quiet                 выводить только ошибки\n"
      "  -h, --help                  показать эту справку\n"
@@ -253,6 +273,22 @@ constexpr Entry kEntries[] = {
     {IDS_CLI_CANNOT_ENCODE + 1,
      "%s: очищенную копию нельзя записать в этом формате с частотой %d Гц и числом каналов %d; "
      "выберите другой формат параметром --format"},
+    {IDS_CLI_FILE_OR_DASH, "FILE or -"},
+    {IDS_CLI_FILE_OR_DASH + 1, "ФАЙЛ или -"},
+    {IDS_CLI_NUL_NEEDS_LIST, "-0 needs --files-from"},
+    {IDS_CLI_NUL_NEEDS_LIST + 1, "-0 требует --files-from"},
+    {IDS_CLI_NEEDS_OUTPUT_DIR, "%s needs -o DIR"},
+    {IDS_CLI_NEEDS_OUTPUT_DIR + 1, "%s требует -o ПАПКА"},
+    {IDS_CLI_LIST_AND_OPERANDS, "give INPUT files or --files-from, not both"},
+    {IDS_CLI_LIST_AND_OPERANDS + 1, "укажите входные файлы или --files-from, но не то и другое"},
+    {IDS_CLI_CONFLICT, "%s and %s cannot be used together"},
+    {IDS_CLI_CONFLICT + 1, "%s и %s нельзя использовать вместе"},
+    {IDS_CLI_EMPTY_ENTRY, "entry %d of the file list is empty"},
+    {IDS_CLI_EMPTY_ENTRY + 1, "элемент %d списка файлов пуст"},
+    {IDS_CLI_SKIPPED, "%s: skipped, %s already exists"},
+    {IDS_CLI_SKIPPED + 1, "%s: пропущен, %s уже существует"},
+    {IDS_CLI_KEEP_TREE_HINT, "--keep-tree keeps each input's folder under DIR"},
+    {IDS_CLI_KEEP_TREE_HINT + 1, "--keep-tree сохраняет папку каждого входного файла внутри ПАПКИ"},
 
     // 4000..4019: document commands, progress dialog, saving.
     {IDS_MENU_SAVE_CLEANED, "Save Cleaned &As..."},

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "resources/StringTable.h"
 #include "resources/resource.h"
@@ -18,9 +20,17 @@ TEST(StringTable, EveryLanguagePairHasBothTexts) {
         res::IDS_CLI_INTERRUPTED,      res::IDS_CLI_CLEANING_FAILED, res::IDS_CLI_NOT_A_FOLDER,
         res::IDS_CLI_DUPLICATE_OUTPUT, res::IDS_CLI_UNREADABLE,      res::IDS_CLI_RATE,
         res::IDS_CLI_DAMAGED,          res::IDS_CLI_CANNOT_ENCODE};
-    for (uint32_t id : pairs) {
-        EXPECT_GT(std::strlen(res::LoadPair(id, true)), 0u) << id;
-        EXPECT_GT(std::strlen(res::LoadPair(id, false)), 0u) << id;
+    const uint32_t archivePairs[] = {res::IDS_CLI_FILE_OR_DASH,     res::IDS_CLI_NUL_NEEDS_LIST,
+                                     res::IDS_CLI_NEEDS_OUTPUT_DIR, res::IDS_CLI_LIST_AND_OPERANDS,
+                                     res::IDS_CLI_CONFLICT,         res::IDS_CLI_EMPTY_ENTRY,
+                                     res::IDS_CLI_SKIPPED,          res::IDS_CLI_KEEP_TREE_HINT};
+    for (const auto& ids :
+         {std::vector<uint32_t>(std::begin(pairs), std::end(pairs)),
+          std::vector<uint32_t>(std::begin(archivePairs), std::end(archivePairs))}) {
+        for (uint32_t id : ids) {
+            EXPECT_GT(std::strlen(res::LoadPair(id, true)), 0u) << id;
+            EXPECT_GT(std::strlen(res::LoadPair(id, false)), 0u) << id;
+        }
     }
     EXPECT_STREQ(res::LoadText(9999), "");
 }

@@ -218,6 +218,15 @@ inline constexpr uint32_t IDS_CLI_UNREADABLE = 3060;
 inline constexpr uint32_t IDS_CLI_RATE = 3062;
 inline constexpr uint32_t IDS_CLI_DAMAGED = 3064;
 inline constexpr uint32_t IDS_CLI_CANNOT_ENCODE = 3066;
+// 3100..3139: hushdesk-clean over archives (file lists, shards, reports).
+inline constexpr uint32_t IDS_CLI_FILE_OR_DASH = 3100;  // allowed value of a file option
+inline constexpr uint32_t IDS_CLI_NUL_NEEDS_LIST = 3102;
+inline constexpr uint32_t IDS_CLI_NEEDS_OUTPUT_DIR = 3104;  // format: option
+inline constexpr uint32_t IDS_CLI_LIST_AND_OPERANDS = 3106;
+inline constexpr uint32_t IDS_CLI_CONFLICT = 3108;     // format: option, option
+inline constexpr uint32_t IDS_CLI_EMPTY_ENTRY = 3110;  // format: entry number
+inline constexpr uint32_t IDS_CLI_SKIPPED = 3112;      // format: input, output
+inline constexpr uint32_t IDS_CLI_KEEP_TREE_HINT = 3114;
 
 // Document commands, progress dialog, saving (Russian at id + 1).
 inline constexpr uint32_t IDS_MENU_SAVE_CLEANED = 4000;   // File menu caption
