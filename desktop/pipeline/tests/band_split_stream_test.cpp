@@ -92,8 +92,8 @@ TEST(BandSplitStream, OutputIsExactlyAsLongAsTheInputAtEveryRateChannelCountAndB
                 input[i] = float(0.2 * std::sin(0.01 * double(i)));
             }
             for (const uint32_t block : {1u, 777u, BandSplitStream::kMaxBlockFrames}) {
-                if (block == 1 && rate > 48000) {
-                    continue;  // slow and no different
+                if (block == 1 && (rate != 44100 || channels != 1)) {
+                    continue;  // slow, and no different from the others
                 }
                 EXPECT_EQ(Clean(input, rate, channels, block).size(), input.size())
                     << rate << " Hz, " << channels << " channels, blocks of " << block;
@@ -138,7 +138,7 @@ TEST(BandSplitStream, NoiseOnlyAboveEightKilohertzIsAttenuatedOnceLearnt) {
     EXPECT_LT(reduction, 18.5);
 }
 
-TEST(BandSplitStream, ATone_AboveEightKilohertzInNoiseKeepsItsLevelOnceTheNoiseIsLearnt) {
+TEST(BandSplitStream, AToneAboveEightKilohertzInNoiseKeepsItsLevelOnceTheNoiseIsLearnt) {
     constexpr uint32_t kRate = 48000;
     // One second of white noise, then a 10 kHz tone joins it.
     std::vector<float> input = WhiteNoise(kRate * 3, 0.02, 3);
