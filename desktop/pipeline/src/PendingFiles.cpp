@@ -11,13 +11,16 @@ namespace {
 constexpr size_t kSlots = 1024;
 constexpr size_t kPathBytes = 4096;
 
-struct Slot {
+struct Flags {
     std::atomic<bool> claimed{false};
     std::atomic<bool> filled{false};
-    char path[kPathBytes];
 };
 
-std::array<Slot, kSlots> g_slots;
+// The flags apart from the paths: scanning them touches two pages, not the
+// whole table's four megabytes (which would all count towards the batch
+// cleaner's resident memory).
+std::array<Flags, kSlots> g_flags;
+char g_paths[kSlots][kPathBytes];
 
 }  // namespace
 
@@ -27,9 +30,9 @@ int TrackPendingFile(const std::string& path) {
     }
     for (size_t i = 0; i < kSlots; ++i) {
         bool expected = false;
-        if (g_slots[i].claimed.compare_exchange_strong(expected, true)) {
-            std::memcpy(g_slots[i].path, path.c_str(), path.size() + 1);
-            g_slots[i].filled.store(true);
+        if (g_flags[i].claimed.compare_exchange_strong(expected, true)) {
+            std::memcpy(g_paths[i], path.c_str(), path.size() + 1);
+            g_flags[i].filled.store(true);
             return static_cast<int>(i);
         }
     }
@@ -38,15 +41,15 @@ int TrackPendingFile(const std::string& path) {
 
 void UntrackPendingFile(int ticket) {
     if (ticket >= 0 && static_cast<size_t>(ticket) < kSlots) {
-        g_slots[static_cast<size_t>(ticket)].filled.store(false);
-        g_slots[static_cast<size_t>(ticket)].claimed.store(false);
+        g_flags[static_cast<size_t>(ticket)].filled.store(false);
+        g_flags[static_cast<size_t>(ticket)].claimed.store(false);
     }
 }
 
 void RemovePendingFiles() {
-    for (auto& slot : g_slots) {
-        if (slot.filled.load()) {
-            unlink(slot.path);
+    for (size_t i = 0; i < kSlots; ++i) {
+        if (g_flags[i].filled.load()) {
+            unlink(g_paths[i]);
         }
     }
 }
