@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "Avx2Kernels.h"
 #include "FrameSteps.h"
 #include "GainRule.h"
 #include "RealFft.h"
+#include "VectorKernels.h"
 #include "velquor/IVelquor.h"
 
 namespace velquor {
@@ -52,6 +52,10 @@ int32_t ProcessFrame(SpectralState* state, GainStep gainStep) {
 #if defined(VELQUOR_HAVE_AVX2_PATH)
     if (s.fftPlan.path == KernelPath::kAvx2) {
         avx2::TransformFrame(s, gainStep);
+        return 0;
+    }
+    if (s.fftPlan.path == KernelPath::kAvx512) {
+        avx512::TransformFrame(s, gainStep);
         return 0;
     }
 #endif

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "Avx2Kernels.h"
 #include "GainLoops.h"
+#include "VectorKernels.h"
 
 namespace velquor {
 
@@ -119,6 +119,10 @@ void ComputeGains(SpectralState& state) {
 #if defined(VELQUOR_HAVE_AVX2_PATH)
     if (state.fftPlan.path == KernelPath::kAvx2) {
         avx2::ComputeGains(state);
+        return;
+    }
+    if (state.fftPlan.path == KernelPath::kAvx512) {
+        avx512::ComputeGains(state);
         return;
     }
 #endif

@@ -1,9 +1,9 @@
 // The gain step compiled for AVX2 and FMA: the shared whole-spectrum loops,
 // vectorised eight bins wide by the compiler, with the vector e^x and ln x.
-#include "Avx2Kernels.h"
 #include "GainLoops.h"
+#include "VectorKernels.h"
 
-namespace velquor::avx2 {
+namespace velquor::VELQUOR_VECTOR_NS {
 
 namespace {
 
@@ -18,4 +18,4 @@ void ComputeGains(SpectralState& state) {
     ComputeGainsWith<VectorMath>(state);
 }
 
-}  // namespace velquor::avx2
+}  // namespace velquor::VELQUOR_VECTOR_NS

@@ -8,13 +8,19 @@ namespace velquor {
 
 namespace {
 
-bool ForcedPortable() {
-    const char* value = std::getenv("VELQUOR_FORCE_PORTABLE");
+bool Forced(const char* name) {
+    const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
 }
 
 KernelPath Detect() {
-    if (!ForcedPortable() && PathAvailable(KernelPath::kAvx2)) {
+    if (Forced("VELQUOR_FORCE_PORTABLE")) {
+        return KernelPath::kPortable;
+    }
+    if (!Forced("VELQUOR_FORCE_AVX2") && PathAvailable(KernelPath::kAvx512)) {
+        return KernelPath::kAvx512;
+    }
+    if (PathAvailable(KernelPath::kAvx2)) {
         return KernelPath::kAvx2;
     }
     return KernelPath::kPortable;
@@ -32,7 +38,12 @@ bool PathAvailable(KernelPath path) {
         return true;
     }
 #if defined(VELQUOR_HAVE_AVX2_PATH)
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    if (path == KernelPath::kAvx2) {
+        return avx2;
+    }
+    return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
 #else
     return false;
 #endif

@@ -5,6 +5,7 @@
 #include <new>
 #include <numbers>
 
+#include "AlignedArray.h"
 #include "Curves.h"
 #include "RealFft.h"
 #include "velquor/IVelquor.h"
@@ -18,11 +19,11 @@ namespace {
 constexpr int kMinBlockOrder = 3;
 
 float* NewArray(int count) {
-    return new (std::nothrow) float[count]();
+    return NewAlignedArray<float>(static_cast<size_t>(count));
 }
 
 void Release(float*& array) {
-    delete[] array;
+    DeleteAlignedArray(array);
     array = nullptr;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "AlignedArray.h"
 #include "NoiseTracking.h"
 #include "RealFft.h"
 #include "VelquorParams.h"
@@ -14,7 +15,8 @@ namespace velquor {
 inline constexpr int kHistorySamples = 3 * 2048 / 2;
 
 // Fields keep this order. Arrays are owned; sizes follow from B (bins 0..B).
-struct SpectralState {
+// On cache lines of its own, as its arrays are (AlignedArray.h).
+struct alignas(kCacheLineBytes) SpectralState {
     VelquorParams* params = nullptr;  // not owned
     int32_t transformOrder = 0;       // N = 2^transformOrder = 2B
     const float* transformTable = nullptr;

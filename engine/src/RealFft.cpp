@@ -5,8 +5,9 @@
 #include <numbers>
 #include <vector>
 
-#include "Avx2Kernels.h"
+#include "AlignedArray.h"
 #include "RealFftKernels.h"
+#include "VectorKernels.h"
 
 namespace velquor {
 
@@ -92,8 +93,8 @@ void BuildSineTable(float* table, int order) {
 
 bool MakeFftPlan(FftPlan& plan, int order, const float* sineTable) {
     FreeFftPlan(plan);
-    plan.tables = new (std::nothrow) float[FftPlanFloats(order)]();
-    plan.origins = new (std::nothrow) int32_t[FftPlanOrigins(order)]();
+    plan.tables = NewAlignedArray<float>(static_cast<size_t>(FftPlanFloats(order)));
+    plan.origins = NewAlignedArray<int32_t>(static_cast<size_t>(FftPlanOrigins(order)));
     if (plan.tables == nullptr || plan.origins == nullptr) {
         FreeFftPlan(plan);
         return false;
@@ -103,8 +104,8 @@ bool MakeFftPlan(FftPlan& plan, int order, const float* sineTable) {
 }
 
 void FreeFftPlan(FftPlan& plan) {
-    delete[] plan.tables;
-    delete[] plan.origins;
+    DeleteAlignedArray(plan.tables);
+    DeleteAlignedArray(plan.origins);
     plan = FftPlan{};
 }
 
@@ -112,6 +113,10 @@ void RealFft(float* x, const FftPlan& plan) {
 #if defined(VELQUOR_HAVE_AVX2_PATH)
     if (plan.path == KernelPath::kAvx2) {
         avx2::RealFft(x, plan);
+        return;
+    }
+    if (plan.path == KernelPath::kAvx512) {
+        avx512::RealFft(x, plan);
         return;
     }
 #endif
@@ -124,6 +129,10 @@ void RealFftOfCentredFrame(float* x, const FftPlan& plan) {
         avx2::RealFftOfCentredFrame(x, plan);
         return;
     }
+    if (plan.path == KernelPath::kAvx512) {
+        avx512::RealFftOfCentredFrame(x, plan);
+        return;
+    }
 #endif
     ForwardTransformOfCentred(x, plan);
 }
@@ -132,6 +141,10 @@ void InverseRealFft(float* x, const FftPlan& plan) {
 #if defined(VELQUOR_HAVE_AVX2_PATH)
     if (plan.path == KernelPath::kAvx2) {
         avx2::InverseRealFft(x, plan);
+        return;
+    }
+    if (plan.path == KernelPath::kAvx512) {
+        avx512::InverseRealFft(x, plan);
         return;
     }
 #endif

@@ -1,15 +1,15 @@
 // e^x and ln x eight lanes at a time with AVX2 and FMA: range reduction by
 // powers of two and minimax polynomials of the reduced argument (the
 // single-precision Cephes coefficients). The error bounds stated in
-// Avx2Kernels.h are checked against double-precision references by the
+// VectorKernels.h are checked against double-precision references by the
 // engine tests.
 #include <immintrin.h>
 
 #include <cstdint>
 
-#include "Avx2Kernels.h"
+#include "VectorKernels.h"
 
-namespace velquor::avx2 {
+namespace velquor::VELQUOR_VECTOR_NS {
 
 namespace {
 
@@ -103,4 +103,4 @@ void LogRow(const float* in, float* out, int count) {
     Row<Log8>(in, out, count);
 }
 
-}  // namespace velquor::avx2
+}  // namespace velquor::VELQUOR_VECTOR_NS

@@ -8,7 +8,8 @@
 
 namespace velquor {
 
-class VelquorEngine final : public IVelquor {
+// On cache lines of its own: engines of two channels run on two threads.
+class alignas(kCacheLineBytes) VelquorEngine final : public IVelquor {
 public:
     // Null when memory runs out; nothing stays allocated then.
     static VelquorEngine* Create();

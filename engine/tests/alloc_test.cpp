@@ -35,6 +35,18 @@ void Free(void* p) {
     }
 }
 
+void* AllocateAligned(std::size_t size, std::align_val_t alignment) {
+    if (g_failCountdown.load() >= 0 && g_failCountdown.fetch_sub(1) == 0) {
+        return nullptr;
+    }
+    const auto align = static_cast<std::size_t>(alignment);
+    void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
+    if (p != nullptr) {
+        ++g_allocations;
+    }
+    return p;
+}
+
 void* AllocateOrThrow(std::size_t size) {
     void* p = Allocate(size);
     if (p == nullptr) {
@@ -69,6 +81,40 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return Allocate(size);
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    void* p = AllocateAligned(size, alignment);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    return p;
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return operator new(size, alignment);
+}
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return AllocateAligned(size, alignment);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return AllocateAligned(size, alignment);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    Free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    Free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    Free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    Free(p);
+}
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    Free(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    Free(p);
 }
 void operator delete(void* p) noexcept {
     Free(p);
