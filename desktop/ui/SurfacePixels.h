@@ -27,6 +27,12 @@ public:
 
     // The pixels (x, y0) … (x, y1), both ends included, in either order.
     void VerticalLine(int x, int y0, int y1, const wxColour& colour);
+    // Column x0 + i from tops[i] to bottoms[i] (both included; none where
+    // tops[i] > bottoms[i]) for i < count, as many VerticalLine calls but
+    // written row by row: going down a column touches a new page every other
+    // row.
+    void VerticalLines(int x0, const int* tops, const int* bottoms, int count,
+                       const wxColour& colour);
     // From (x0, y0) towards (x1, y1), the end point left out, as DrawLine.
     void Line(int x0, int y0, int x1, int y1, const wxColour& colour);
     void FillRect(const wxRect& rect, const wxColour& colour);

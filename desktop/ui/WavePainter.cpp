@@ -51,14 +51,42 @@ struct Amplitude {
 // on the DC before, for the second way.
 class WaveInk {
 public:
-    WaveInk(wxDC& dc, const wxRect& clip) : m_dc(dc), m_pixels(dc, clip) {}
+    WaveInk(wxDC& dc, const wxRect& clip)
+        : m_dc(dc),
+          m_pixels(dc, clip),
+          m_x0(clip.x),
+          m_tops(clip.width > 0 ? clip.width : 0, 0),
+          m_bottoms(m_tops.size(), -1) {}
+    ~WaveInk() { DrawColumns(); }
+    WaveInk(const WaveInk&) = delete;
+    WaveInk& operator=(const WaveInk&) = delete;
 
-    // (x, yTop) … (x, yBottom), both included.
+    // (x, yTop) … (x, yBottom), both included. With direct pixel access the
+    // columns are gathered and drawn together, row by row (DrawColumns).
     void Column(int x, int yTop, int yBottom) {
-        if (m_pixels.Ok()) {
-            m_pixels.VerticalLine(x, yTop, yBottom, kWaveform);
-        } else {
+        if (!m_pixels.Ok()) {
             m_dc.DrawLine(x, yTop, x, yBottom + 1);
+            return;
+        }
+        const int i = x - m_x0;
+        if (i < 0 || i >= static_cast<int>(m_tops.size())) {
+            return;  // outside the clip: nothing would be drawn
+        }
+        if (m_tops[i] <= m_bottoms[i]) {
+            // A second column on this x: the first one now, so that the gap
+            // between them stays empty.
+            m_pixels.VerticalLine(x, m_tops[i], m_bottoms[i], kWaveform);
+        }
+        m_tops[i] = std::min(yTop, yBottom);
+        m_bottoms[i] = std::max(yTop, yBottom);
+    }
+    // Draws the gathered columns (also on destruction).
+    void DrawColumns() {
+        if (m_pixels.Ok() && !m_tops.empty()) {
+            m_pixels.VerticalLines(m_x0, m_tops.data(), m_bottoms.data(),
+                                   static_cast<int>(m_tops.size()), kWaveform);
+            std::fill(m_tops.begin(), m_tops.end(), 0);
+            std::fill(m_bottoms.begin(), m_bottoms.end(), -1);
         }
     }
     // From (x0, y0) to (x1, y1), the end point left out.
@@ -83,6 +111,9 @@ public:
 private:
     wxDC& m_dc;
     SurfacePixels m_pixels;
+    int m_x0;
+    std::vector<int> m_tops;  // per x of the clip; empty where top > bottom
+    std::vector<int> m_bottoms;
 };
 
 void PaintFromSummary(wxDC& dc, const CWavSample& strip, const uimodel::VisibleWindow& window,
@@ -173,6 +204,7 @@ void PaintSamples(wxDC& dc, const StripPaint& paint, const wxRect& area,
     if (lock.owns_lock()) {
         lock.unlock();
     }
+    ink.DrawColumns();  // under the squares
     for (const wxPoint& point : points) {
         ink.Square(point.x, point.y, kSampleSquarePx);
     }

@@ -1,5 +1,6 @@
 #include "VelquorEngine.h"
 
+#include <algorithm>
 #include <new>
 
 #include "Framing.h"
@@ -121,13 +122,9 @@ int32_t VelquorEngine::SetNoiseEstimator(int32_t estimator) {
 }
 
 int16_t ToOutputSample(float value, float outputGain) {
-    const float x = value * outputGain;
-    if (x > 32767.0f) {
-        return 32767;
-    }
-    if (x < -32767.0f) {
-        return -32767;
-    }
+    // Without branches, so that Process's loop over a whole call vectorises;
+    // the same values.
+    const float x = std::min(std::max(value * outputGain, -32767.0f), 32767.0f);
     return static_cast<int16_t>(x);
 }
 

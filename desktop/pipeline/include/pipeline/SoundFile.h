@@ -132,6 +132,9 @@ private:
     // the sample lies outside the data chunk.
     bool SampleOffset(int32_t channel, uint32_t frame, uint64_t& offset) const;
     int16_t DecodeAt(uint64_t offset, bool writeAccess);
+    // ReadFrames in one copy where the frames allow it; false otherwise.
+    bool CopyMappedFrames(int16_t* destination, uint32_t firstFrame, uint32_t count,
+                          bool writeAccess);
     int16_t GetMappedSample(int32_t channel, uint32_t frame, bool writeAccess);
     int32_t ChannelIndex(int32_t channel) const {
         return (m_channels == 2 && channel == 1) ? 1 : 0;
