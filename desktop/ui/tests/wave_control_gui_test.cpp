@@ -352,4 +352,46 @@ TEST(SurfacePixelsTest, WritesStayInsideTheClipAndInvertComplements) {
     EXPECT_TRUE(Same(image, 5, 8, blue));  // the vertical line, outside the inverted area
 }
 
+// Columns drawn together row by row are the pixels of one VerticalLine each:
+// clipped the same, empty columns left alone, nothing outside the clip.
+TEST(SurfacePixelsTest, ColumnsTogetherMatchOneLineEach) {
+    const wxColour blue(10, 20, 200);
+    const int tops[8] = {0, 5, 3, 9, 14, -4, 7, 2};
+    const int bottoms[8] = {19, 5, 8, 4, 30, 1, 7, 2};  // column 3 is empty
+    wxBitmap together(wxSize(20, 20), 24);
+    wxBitmap oneByOne(wxSize(20, 20), 24);
+    for (wxBitmap* bitmap : {&together, &oneByOne}) {
+        wxMemoryDC dc(*bitmap);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        // The clip leaves out the first column and the rows from 16 on.
+        SurfacePixels pixels(dc, wxRect(2, 1, 12, 15));
+        ASSERT_TRUE(pixels.Ok());
+        if (bitmap == &together) {
+            pixels.VerticalLines(1, tops, bottoms, 8, blue);
+        } else {
+            for (int i = 0; i < 8; ++i) {
+                if (tops[i] <= bottoms[i]) {
+                    pixels.VerticalLine(1 + i, tops[i], bottoms[i], blue);
+                }
+            }
+        }
+    }
+    const wxImage a = together.ConvertToImage();
+    const wxImage b = oneByOne.ConvertToImage();
+    EXPECT_EQ(CountColour(a, wxRect(0, 0, 20, 20), blue),
+              CountColour(b, wxRect(0, 0, 20, 20), blue));
+    EXPECT_GT(CountColour(a, wxRect(0, 0, 20, 20), blue), 20);
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 20; ++x) {
+            EXPECT_EQ(Same(a, x, y, blue), Same(b, x, y, blue)) << x << ", " << y;
+        }
+    }
+    EXPECT_TRUE(Same(a, 1, 10, *wxWHITE));  // column 0, outside the clip
+    EXPECT_TRUE(Same(a, 4, 6, *wxWHITE));   // the empty column
+    EXPECT_TRUE(Same(a, 2, 5, blue));
+    EXPECT_TRUE(Same(a, 5, 15, blue));
+    EXPECT_TRUE(Same(a, 5, 16, *wxWHITE));  // below the clip
+}
+
 }  // namespace
