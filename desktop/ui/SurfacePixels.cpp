@@ -144,6 +144,16 @@ void SurfacePixels::VerticalLines(int x0, const int* tops, const int* bottoms, i
     }
 }
 
+void SurfacePixels::DottedVerticalLine(int x, int y0, int y1, int step, const wxColour& colour) {
+    if (!Ok() || step <= 0) {
+        return;
+    }
+    const uint32_t pixel = Pixel(colour);
+    for (int y = y0; y <= y1; y += step) {
+        Put(x, y, pixel);
+    }
+}
+
 void SurfacePixels::Line(int x0, int y0, int x1, int y1, const wxColour& colour) {
     if (!Ok()) {
         return;

@@ -33,6 +33,8 @@ public:
     // row.
     void VerticalLines(int x0, const int* tops, const int* bottoms, int count,
                        const wxColour& colour);
+    // Every `step`-th pixel of column x from y0 down to y1 (a dotted line).
+    void DottedVerticalLine(int x, int y0, int y1, int step, const wxColour& colour);
     // From (x0, y0) towards (x1, y1), the end point left out, as DrawLine.
     void Line(int x0, int y0, int x1, int y1, const wxColour& colour);
     void FillRect(const wxRect& rect, const wxColour& colour);

@@ -235,9 +235,7 @@ void PaintGrid(wxDC& dc, const std::vector<uimodel::RulerTick>& ticks, const wxR
             dc.DrawLine(x, area.y, x, area.GetBottom() + 1);
             continue;
         }
-        for (int y = area.y; y <= area.GetBottom(); y += 2) {
-            pixels.VerticalLine(x, y, y, kGridDots);
-        }
+        pixels.DottedVerticalLine(x, area.y, area.GetBottom(), 2, kGridDots);
     }
 }
 

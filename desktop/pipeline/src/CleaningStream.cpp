@@ -64,19 +64,22 @@ int CleaningStream::Run(const int16_t* interleaved, uint32_t frames, bool finish
                         std::vector<int16_t>& out) {
     out.clear();
     for (uint32_t c = 0; c < m_channels; ++c) {
-        m_in.resize(frames);
-        if (m_channels == 1) {
-            std::copy_n(interleaved, frames, m_in.data());
-        } else {
+        // A mono block goes to the first pass as it is; a channel of a
+        // stereo one is gathered first.
+        const int16_t* samples = interleaved;
+        if (m_channels > 1) {
+            m_in.resize(frames);
             for (uint32_t i = 0; i < frames; ++i) {
                 m_in[i] = interleaved[uint64_t{i} * m_channels + c];
             }
+            samples = m_in.data();
         }
+        uint32_t count = frames;
         // Each pass takes what the pass before it let out, then (at the end)
         // its own remainder comes out behind that.
         for (ChannelStage& stage : m_stages[c]) {
             m_out.clear();
-            int code = stage.Push(m_in.data(), static_cast<uint32_t>(m_in.size()), m_out);
+            int code = stage.Push(samples, count, m_out);
             if (code == 0 && finish) {
                 code = stage.Finish(m_out);
             }
@@ -84,19 +87,24 @@ int CleaningStream::Run(const int16_t* interleaved, uint32_t frames, bool finish
                 return code;
             }
             m_in.swap(m_out);
+            samples = m_in.data();
+            count = static_cast<uint32_t>(m_in.size());
+        }
+        if (m_stages[c].empty()) {
+            m_in.assign(samples, samples + count);
         }
         m_cleaned[c].swap(m_in);
     }
     // Every channel has taken the same samples, so as many have come out.
     const size_t ready = m_cleaned.empty() ? 0 : m_cleaned[0].size();
-    out.resize(ready * m_channels);
     if (ready == 0) {
         return 0;
     }
     if (m_channels == 1) {
-        std::copy_n(m_cleaned[0].data(), ready, out.data());
+        out.swap(m_cleaned[0]);  // no copy: the buffers change hands
         return 0;
     }
+    out.resize(ready * m_channels);
     for (uint32_t c = 0; c < m_channels; ++c) {
         const int16_t* cleaned = m_cleaned[c].data();
         int16_t* to = out.data() + c;
