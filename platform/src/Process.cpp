@@ -1,11 +1,13 @@
 #include "platform/Process.h"
 
+#include <fcntl.h>
 #include <glib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace platform {
@@ -41,10 +43,15 @@ bool Spawn(const std::vector<std::string>& argv, const std::string& workingDirec
         return false;
     }
     std::vector<std::string> words = argv;
-    words[0] = ResolveProgram(argv[0]);
-    if (words[0].find('/') == std::string::npos) {
-        // Only a bare name not found in the current directory is searched for.
-        flags = static_cast<GSpawnFlags>(flags | G_SPAWN_SEARCH_PATH);
+    words[0] = FindProgram(argv[0]);
+    if (words[0].find('/') != std::string::npos && IsRegularFile(words[0]) &&
+        !IsProgramFile(words[0])) {
+        // GLib would hand such a file to /bin/sh, which would read a document
+        // line by line as commands.
+        if (error != nullptr) {
+            *error = "not a program";
+        }
+        return false;
     }
     std::vector<char*> cArgv = CArgv(words);
     GError* spawnError = nullptr;
@@ -66,7 +73,33 @@ bool Spawn(const std::vector<std::string>& argv, const std::string& workingDirec
 
 }  // namespace
 
-std::string ResolveProgram(const std::string& program) {
+bool IsProgramFile(const std::string& path) {
+    if (!IsRegularFile(path)) {
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    char head[4] = {};
+    ssize_t got = 0;
+    while ((got = read(fd, head, sizeof head)) < 0 && errno == EINTR) {
+    }
+    close(fd);
+    return (got >= 4 && std::memcmp(head,
+                                    "\x7f"
+                                    "ELF",
+                                    4) == 0) ||
+           (got >= 2 && head[0] == '#' && head[1] == '!');
+}
+
+std::string ResolveProgram(const std::string& word) {
+    std::string program = word;
+    for (char& c : program) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
     if (program.empty() || program.front() == '/') {
         return program;
     }
@@ -75,6 +108,23 @@ std::string ResolveProgram(const std::string& program) {
         return inCurrent;
     }
     return program;
+}
+
+std::string FindProgram(const std::string& word) {
+    std::string program = ResolveProgram(word);
+    if (!program.empty() && program.find('/') == std::string::npos) {
+        // Only a bare name not found in the current directory is searched for.
+        if (gchar* found = g_find_program_in_path(program.c_str())) {
+            program = found;
+            g_free(found);
+        }
+    }
+    return program;
+}
+
+bool IsStartableProgram(const std::string& path) {
+    return path.find('/') != std::string::npos && IsProgramFile(path) &&
+           access(path.c_str(), X_OK) == 0;
 }
 
 std::optional<ChildProcess> StartProcess(const std::vector<std::string>& argv,

@@ -1,7 +1,6 @@
 #include "platform/Shell.h"
 
 #include <gio/gio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,10 +13,10 @@
 namespace platform {
 namespace {
 
-bool IsExecutableFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
+// Started rather than opened: a program file with the execute bit. A file
+// that merely has the bit (every file on many media) is a document.
+bool IsRunnableProgram(const std::string& path) {
+    return IsProgramFile(path) && access(path.c_str(), X_OK) == 0;
 }
 
 bool OpenWithGio(const std::string& uri) {
@@ -69,7 +68,7 @@ bool ShellOpen(const std::string& target, const std::string& parameters) {
         if (!std::filesystem::exists(opened, ignored)) {
             return false;
         }
-        if (IsExecutableFile(opened)) {
+        if (IsRunnableProgram(opened)) {
             std::vector<std::string> argv{opened};
             if (!parameters.empty()) {
                 const auto words = SplitCommandLine(parameters);

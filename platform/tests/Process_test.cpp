@@ -98,6 +98,39 @@ TEST(ProcessTest, ProgramsThatCannotStartAreReportedAndNothingRuns) {
     EXPECT_FALSE(std::filesystem::exists(folder.File("ok.sh.ran")));
 }
 
+// GLib hands an executable without an ELF or "#!" header to /bin/sh: a
+// release-notes file on a FAT stick would be run line by line.
+TEST(ProcessTest, OnlyElfFilesAndScriptsWithAnInterpreterLineStart) {
+    TempFolder folder;
+    const std::string notes = folder.File("release notes.txt");
+    WriteText(notes, "touch \"" + folder.File("notes.ran") + "\"\n");
+    ASSERT_EQ(chmod(notes.c_str(), 0755), 0);
+    WriteScript(folder.File("script.sh"), "touch \"$0.ran\"\n");
+    const std::string copiedElf = folder.File("true-copy");
+    std::filesystem::copy_file("/bin/true", copiedElf);
+    WriteText(folder.File("empty"), "");
+    ASSERT_EQ(chmod(folder.File("empty").c_str(), 0755), 0);
+
+    EXPECT_FALSE(IsProgramFile(notes));
+    EXPECT_FALSE(IsProgramFile(folder.File("empty")));
+    EXPECT_FALSE(IsProgramFile(folder.Path()));
+    EXPECT_FALSE(IsProgramFile(folder.File("missing")));
+    EXPECT_TRUE(IsProgramFile(folder.File("script.sh")));
+    EXPECT_TRUE(IsProgramFile(copiedElf));
+
+    std::string error;
+    EXPECT_FALSE(StartProcess({notes}, "", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(StartDetached({notes}, ""));
+    EXPECT_FALSE(StartProcess({folder.File("empty")}, ""));
+    const auto child = StartProcess({folder.File("script.sh")}, "");
+    ASSERT_TRUE(child);
+    WaitForExit(*child);
+    EXPECT_TRUE(std::filesystem::exists(folder.File("script.sh.ran")));
+    usleep(100000);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("notes.ran")));
+}
+
 TEST(ProcessTest, DetachedProgramsRunWithoutLeavingAChildToReap) {
     TempFolder folder;
     WriteScript(folder.File("detached.sh"), "echo \"$1\" > \"$2\"\n");

@@ -77,6 +77,25 @@ TEST_F(ShellTest, ProgramsRunDirectlyWithTheirParameters) {
     EXPECT_FALSE(std::filesystem::exists(m_folder.File("opened")));
 }
 
+// On FAT/exFAT sticks and CDs every file has the execute bit: documents are
+// still documents, and a file without "#!" is never given to a shell.
+TEST_F(ShellTest, ExecutableDocumentsAreOpenedNotRun) {
+    const std::string notes = m_folder.File("medium/Release notes");
+    WriteText(notes, "touch \"$OPENED.ran\"\n");
+    const std::string readme = m_folder.File("medium/README.html");
+    WriteText(readme, "<p>notes</p>");
+    ASSERT_EQ(chmod(notes.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(readme.c_str(), 0755), 0);
+
+    EXPECT_TRUE(ShellOpen("Release notes", "--x"));
+    EXPECT_EQ(AwaitMarker(m_folder.File("opened")), notes + "|\n");
+    std::filesystem::remove(m_folder.File("opened"));
+    EXPECT_TRUE(ShellOpen("README.html", ""));
+    EXPECT_EQ(AwaitMarker(m_folder.File("opened")), readme + "|\n");
+    usleep(100000);
+    EXPECT_FALSE(std::filesystem::exists(m_folder.File("opened.ran")));
+}
+
 TEST_F(ShellTest, MissingFilesOpenNothing) {
     EXPECT_FALSE(ShellOpen("docs/missing.pdf", ""));
     EXPECT_FALSE(ShellOpen("", ""));

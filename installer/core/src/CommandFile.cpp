@@ -9,6 +9,7 @@
 #include "installer/Log.h"
 #include "platform/CommandLine.h"
 #include "platform/EnvironmentReferences.h"
+#include "platform/Process.h"
 
 namespace installer {
 namespace {
@@ -112,25 +113,21 @@ std::optional<CommandPath> ExtractCommandPath(std::string_view line) {
 }
 
 std::optional<std::string> CommandFilePath(std::string_view line) {
-    const auto extracted = ExtractCommandPath(line);
-    if (!extracted) {
-        return std::nullopt;
-    }
-    std::string path(extracted->path);
-    if (extracted->rule == CommandPathRule::WholeLine) {
-        // Without ".exe" the line is a program and its arguments as the
-        // launcher splits them (scripts of Linux media have no extension).
-        const auto words = platform::SplitCommandLine(line);
-        if (!words || words->empty() || words->front().empty()) {
+    if (line.substr(0, 7) == "msiexec") {
+        const auto package = ExtractMsiexecPackage(line);
+        if (!package) {
             return std::nullopt;
         }
-        path = words->front();
+        std::string path =
+            platform::ExpandEnvironmentReferences(WithForwardSlashes(std::string(package->path)));
+        return path.empty() ? std::nullopt : std::optional<std::string>(path);
     }
-    path = platform::ExpandEnvironmentReferences(WithForwardSlashes(std::move(path)));
-    if (path.empty()) {
+    // The program word exactly as the launcher reads it.
+    const auto words = platform::CommandLineArguments(line);
+    if (!words || words->empty() || words->front().empty()) {
         return std::nullopt;
     }
-    return path;
+    return WithForwardSlashes(words->front());
 }
 
 bool CommandFileExists(const std::string& line) {
@@ -139,7 +136,18 @@ bool CommandFileExists(const std::string& line) {
         Log("SV: File not found: \"" + line + "\"");
         return false;
     }
-    return ExistsOrLog(*path);
+    if (line.substr(0, 7) == "msiexec") {
+        // The package the line installs: nothing here runs it, but whether
+        // the medium holds it is what the row reports.
+        return ExistsOrLog(*path);
+    }
+    // Present means it would start: the file the launcher would run, and a
+    // program rather than a document.
+    if (platform::IsStartableProgram(platform::FindProgram(*path))) {
+        return true;
+    }
+    Log("SV: File not found: \"" + *path + "\"");
+    return false;
 }
 
 bool ShellFileExists(const std::string& file) {

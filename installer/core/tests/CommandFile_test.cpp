@@ -54,24 +54,25 @@ TEST(ExtractCommandPathTest, FindsTheProgramOrPackageWithoutReadingPastTheLine) 
 class CommandFileTest : public testing::SetupTest {};
 
 TEST_F(CommandFileTest, TestsTheFileTheLineWouldStart) {
-    WriteMediumFile("dir x/setup.exe");
-    WriteMediumFile("a.exe");
-    WriteMediumFile("sub dir/a.exe");
-    WriteMediumFile("Setup/bin/setup.exe");
-    WriteMediumFile("bin/run.sh");
+    WriteMediumProgram("dir x/setup.exe");
+    WriteMediumProgram("a.exe");
+    WriteMediumProgram("Setup/bin/setup.exe");
+    WriteMediumProgram("bin/run.sh");
     WriteMediumFile("legacy/Legacy Tools.msi");
-    WriteMediumFile("opt b/tool.sh");
+    WriteMediumProgram("opt b/tool.sh");
     ScopedEnv place("HUSHDESK_TEST_PLACE", File("opt b"));
     const char* present[] = {
         "\"dir x/setup.exe\" /q",
+        "\"dir x\\setup.exe\" /q",
         "a.exe /q",
         "a.exe  /q",
-        "sub dir/a.exe /q",
+        "a.exe #1",
         "Setup\\bin\\setup.exe /q",
         "bin/run.sh --x 'y z'",
         "msiexec /qb /i \"legacy/Legacy Tools.msi\"",
         "%HUSHDESK_TEST_PLACE%/tool.sh --go",
         "\"%HUSHDESK_TEST_PLACE%/tool.sh\"",
+        "sh -c true",  // a bare name is found on PATH, as the launcher finds it
     };
     for (const char* line : present) {
         EXPECT_TRUE(CommandFileExists(line)) << line;
@@ -81,7 +82,8 @@ TEST_F(CommandFileTest, TestsTheFileTheLineWouldStart) {
 }
 
 TEST_F(CommandFileTest, MissingFilesDirectoriesAndUnreadableLinesAreLogged) {
-    WriteMediumFile("bin/run.sh");
+    WriteMediumProgram("bin/run.sh");
+    WriteMediumProgram("sub dir/a.exe");
     ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0);
     struct Case {
         const char* line;
@@ -91,6 +93,8 @@ TEST_F(CommandFileTest, MissingFilesDirectoriesAndUnreadableLinesAreLogged) {
         {"bin/missing.sh --x", "SV: File not found: \"bin/missing.sh\"\n"},
         {"bin /x", "SV: File not found: \"bin\"\n"},  // a directory is not a file
         {"pipe", "SV: File not found: \"pipe\"\n"},
+        // Unquoted, the launcher would start "sub".
+        {"sub dir/a.exe /q", "SV: File not found: \"sub\"\n"},
         {"msiexec /qb", "SV: File not found: \"msiexec /qb\"\n"},
         {"msiexec /I x.msi", "SV: File not found: \"msiexec /I x.msi\"\n"},
         {"\"bin/run.sh", "SV: File not found: \"\"bin/run.sh\"\n"},
@@ -106,9 +110,24 @@ TEST_F(CommandFileTest, MissingFilesDirectoriesAndUnreadableLinesAreLogged) {
     }
 }
 
+// A row shown as present must start: a document (every file on a FAT stick
+// is executable) or a file without the execute bit does not.
+TEST_F(CommandFileTest, OnlyProgramsThatWouldStartArePresent) {
+    WriteMediumFile("setup.exe", "MZ\x90");  // a Windows program
+    WriteMediumFile("notes.txt", "touch x\n");
+    WriteMediumFile("plain.sh", "#!/bin/sh\n");
+    std::filesystem::permissions(File("setup.exe"), std::filesystem::perms(0755));
+    std::filesystem::permissions(File("notes.txt"), std::filesystem::perms(0755));
+    for (const char* line : {"setup.exe /q", "notes.txt", "plain.sh"}) {
+        m_log.Clear();
+        EXPECT_FALSE(CommandFileExists(line)) << line;
+        EXPECT_EQ(m_log.Lines().size(), 1u) << line;
+    }
+}
+
 TEST_F(CommandFileTest, CheckFilesPresentTestsTheLinesThatWouldRunInOrder) {
-    WriteMediumFile("bin/a.sh");
-    WriteMediumFile("bin/b.sh");
+    WriteMediumProgram("bin/a.sh");
+    WriteMediumProgram("bin/b.sh");
     SetupItem item;
     item.CheckCommandLine = kCheckAndShow;
     item.CommandLine = "bin/a.sh";
@@ -144,6 +163,28 @@ TEST_F(CommandFileTest, CheckFilesPresentTestsTheLinesThatWouldRunInOrder) {
     CheckFilesPresent(item);
     EXPECT_TRUE(item.filesPresent);
     EXPECT_TRUE(m_log.Lines().empty());
+}
+
+// Lines and paths were once cut at 1023 characters, testing a prefix of the
+// path (maybe another file). No limit applies.
+TEST_F(CommandFileTest, LongLinesAndPathsAreTestedWhole) {
+    std::string path;
+    for (int i = 0; i < 6; ++i) {
+        path += std::string(200, static_cast<char>('a' + i)) + "/";
+    }
+    path += "setup.sh";
+    ASSERT_GT(path.size(), 1023u);
+    WriteMediumProgram(path);
+    const std::string arguments = " --option " + std::string(1500, 'x');
+    EXPECT_TRUE(CommandFileExists(path + arguments));
+    EXPECT_TRUE(CommandFileExists("\"" + path + "\"" + arguments));
+    EXPECT_TRUE(m_log.Lines().empty());
+
+    // A prefix of 1023 characters that exists does not count.
+    WriteMediumProgram(path.substr(0, 1023));
+    const std::string longer = path.substr(0, 1023) + "tail";
+    EXPECT_FALSE(CommandFileExists(longer));
+    EXPECT_THAT(m_log.Lines(), ElementsAre("SV: File not found: \"" + longer + "\"\n"));
 }
 
 }  // namespace

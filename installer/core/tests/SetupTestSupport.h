@@ -38,6 +38,8 @@ protected:
     std::string File(const std::string& name) const { return m_medium.File(name); }
     // Writes a file of the medium, making its folders.
     void WriteMediumFile(const std::string& name, const std::string& text = "x") const;
+    // Writes an executable shell script of the medium (a file that starts).
+    void WriteMediumProgram(const std::string& name) const;
 
     testsupport::TempFolder m_medium;
     testsupport::TempFolder m_registry;

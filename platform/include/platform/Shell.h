@@ -16,9 +16,9 @@ std::string AbsoluteFilePath(const std::string& target);
 
 // An address, or a file that is not an executable program: opened with the
 // desktop's default application (xdg-open when it is on PATH, else GIO's
-// default handler); `parameters` do not apply. An executable regular file: run
-// directly with `parameters` split into words. False when nothing could be
-// started (a missing file, no handler, a program that cannot start).
+// default handler); `parameters` do not apply. A program file (IsProgramFile)
+// with the execute bit: run directly with `parameters` split into words. False when nothing could
+// be started (a missing file, no handler, a program that cannot start).
 bool ShellOpen(const std::string& target, const std::string& parameters);
 
 }  // namespace platform

@@ -19,19 +19,24 @@ struct CommandPath {
     CommandPathRule rule;
 };
 
-// The program or package path of `line`, read without going past its end.
-// nullopt for an msiexec line without a package switch ("/i"), an
-// unterminated quote, or an empty path.
+// The program or package path of `line` as a Windows medium reads it,
+// without going past its end. nullopt for an msiexec line without a package
+// switch ("/i"), an unterminated quote, or an empty path. Which program a line
+// starts here is the launcher's reading (CommandFilePath); this one names the
+// package of msiexec lines.
 std::optional<CommandPath> ExtractCommandPath(std::string_view line);
 
-// The file `line` starts, as it would be run: a whole-line path becomes the
-// first word of the launcher's own split; '\' becomes '/'; %NAME% references
-// are expanded. nullopt when there is none.
+// The file `line` starts, as it would be run: for an msiexec line its
+// package; otherwise the program word as the launcher splits the line, with
+// %NAME% references expanded and '\\' read as '/'. nullopt when there is none.
 std::optional<std::string> CommandFilePath(std::string_view line);
 
-// Whether the file `line` starts is a regular file that can be opened for
-// reading, relative paths taken below the current directory. When it is not,
-// logs "SV: File not found: \"<path>\"" (the whole line when no path could be
+// Whether the line would start: for an msiexec line, its package is a
+// regular file that can be opened for reading; otherwise its program is found
+// as the launcher finds it (relative paths below the current directory, bare
+// names there or on PATH) and is a program file this user may execute (ELF or
+// "#!"; a document never counts). When not, logs
+// "SV: File not found: \"<path>\"" (the whole line when no path could be
 // extracted).
 bool CommandFileExists(const std::string& line);
 
