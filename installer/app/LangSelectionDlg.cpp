@@ -9,6 +9,7 @@
 
 #include "AppIcon.h"
 #include "installer/Log.h"
+#include "platform/ShowMessage.h"
 #include "platform/UiLanguage.h"
 #include "resource.h"
 
@@ -83,13 +84,19 @@ void CLangSelectionDlg::OnSelect(wxCommandEvent& event) {
 std::optional<LanguageSelection> RunLanguageSelection(wxWindow* parent) {
     Log("CLangSelectionDlg::OnInitDialog() - started\n");
     const std::vector<LangDlgItem> entries = ReadLanguageEntries();
-    const LanguageChoice choice = ChooseLanguage(entries, platform::UserDefaultUILanguage());
+    const int uiLanguage = platform::UserDefaultUILanguage();
+    if (const auto message = NoConfigurationMessage(entries, uiLanguage)) {
+        // An empty language list would leave the user only Cancel, unexplained.
+        Log(*message + "\n");
+        platform::ShowMessage(*message, "Setup", platform::kMbIconError);
+        return std::nullopt;
+    }
+    const LanguageChoice choice = ChooseLanguage(entries, uiLanguage);
     if (choice.autoOk) {
         return LanguageSelection{choice.languageId,
                                  ConfigFileForLanguage(choice.languageId, entries)};
     }
-    std::error_code ignored;
-    CLangSelectionDlg dialog(parent, choice, std::filesystem::exists("0.xml", ignored));
+    CLangSelectionDlg dialog(parent, choice, HasZeroConfigFile());
     if (choice.texts) {
         Log("CLangSelectionDlg::OnInitDialog() - finished\n\n");
     }

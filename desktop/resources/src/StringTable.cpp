@@ -385,6 +385,14 @@ constexpr Entry kEntries[] = {
     {IDS_ABOUT_VERSION_EN, "Version of Product: "},
     {IDS_ABOUT_DATE_EN, "Date of Product generation: "},
     {IDS_ABOUT_OK, "OK"},
+
+    {IDS_SETUP_NO_CONFIGURATION,
+     "This folder holds no installation configuration that can be read:\n%s"},
+    {IDS_SETUP_NO_CONFIGURATION + 1,
+     "В этой папке нет конфигурации установки, которую можно прочитать:\n%s"},
+    {IDS_SETUP_NO_WORKING_FOLDER, "Can't start '%s': its working folder does not exist:\n%s"},
+    {IDS_SETUP_NO_WORKING_FOLDER + 1,
+     "Не удаётся запустить '%s': рабочая папка не существует:\n%s"},
 };
 
 }  // namespace

@@ -210,7 +210,7 @@ bool FeatureInstalledLocally(const FeatureRule& rule) {
 Config::Config(const std::string& path) {
     Log("Config::Config - started\n");
     if (const auto bytes = ReadFileBytes(path)) {
-        Read(*bytes);
+        Read(*bytes, path);
     }
     UpdateEnabled();
     Log("Config::Config - finished\n");
@@ -219,15 +219,20 @@ Config::Config(const std::string& path) {
 Config Config::FromText(std::string_view bytes) {
     Log("Config::Config - started\n");
     Config config;
-    config.Read(bytes);
+    config.Read(bytes, "");
     config.UpdateEnabled();
     Log("Config::Config - finished\n");
     return config;
 }
 
-void Config::Read(std::string_view bytes) {
+void Config::Read(std::string_view bytes, const std::string& fileName) {
     pugi::xml_document doc;
-    if (!ParseXmlDocument(bytes, doc)) {
+    std::optional<size_t> invalidByte;
+    if (!ParseXmlDocument(bytes, doc, &invalidByte)) {
+        if (invalidByte) {
+            Log("Config::Config - " + fileName + " is not valid UTF-8 (byte " +
+                std::to_string(*invalidByte) + "), so it is not read\n");
+        }
         return;
     }
     if (const pugi::xml_node windows = doc.select_node("/AutoRun/Windows").node()) {

@@ -89,9 +89,27 @@ void AppendText(const pugi::xml_node& element, std::string& text) {
     }
 }
 
+// Text that reaches the reader as UTF-8 bytes: anything but UTF-16 or UTF-32
+// (which start with a byte-order mark or have a zero byte among the first four).
+bool ReadAsUtf8(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+        return false;
+    }
+    return bytes.substr(0, 4).find('\0') == std::string_view::npos;
+}
+
 }  // namespace
 
-bool ParseXmlDocument(std::string_view bytes, pugi::xml_document& doc) {
+std::optional<size_t> FirstInvalidUtf8Byte(std::string_view bytes) {
+    const gchar* end = nullptr;
+    if (g_utf8_validate_len(bytes.data(), bytes.size(), &end)) {
+        return std::nullopt;
+    }
+    return static_cast<size_t>(end - bytes.data());
+}
+
+bool ParseXmlDocument(std::string_view bytes, pugi::xml_document& doc,
+                      std::optional<size_t>* invalidByte) {
     doc.reset();
     const unsigned options = pugi::parse_default;
     const std::string encoding = HasByteOrderMark(bytes) ? "" : DeclaredEncoding(bytes);
@@ -106,6 +124,16 @@ bool ParseXmlDocument(std::string_view bytes, pugi::xml_document& doc) {
         result = doc.load_buffer(converted, written, options, pugi::encoding_utf8);
         g_free(converted);
     } else {
+        // The reader passes bytes that are not UTF-8 through, and the window
+        // cannot show such text: the file counts as unreadable.
+        if (ReadAsUtf8(bytes)) {
+            if (const auto bad = FirstInvalidUtf8Byte(bytes)) {
+                if (invalidByte != nullptr) {
+                    *invalidByte = bad;
+                }
+                return false;
+            }
+        }
         result = doc.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_auto);
     }
     if (!result) {

@@ -347,6 +347,32 @@ TEST_F(ConfigTest, LegacyCodePagesAndUtf16AreReadAsTheyAreDeclared) {
               "Установка");  // the byte-order mark wins over the declaration
 }
 
+// A translator's windows-1251 file that declares UTF-8, or nothing: one bad
+// byte used to give a white window with probes and launches still running.
+TEST_F(ConfigTest, TextThatIsNotUtf8IsUnreadableAndTheLogNamesTheByte) {
+    const std::string cases[] = {
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<AutoRun><Item Action=\"a\" "
+        "Title=\"\xD3\xF1\"/></AutoRun>",
+        "<AutoRun><Item Action=\"a\" Title=\"\xD3\xF1\"/></AutoRun>",
+    };
+    for (const std::string& text : cases) {
+        m_log.Clear();
+        const Config config = Read(text);
+        EXPECT_TRUE(config.mainItems.empty()) << text;
+        const size_t offset = text.find('\xD3');
+        EXPECT_THAT(m_log.Lines(),
+                    ElementsAre("Config::Config - started\n",
+                                "Config::Config - 1033.xml is not valid UTF-8 (byte " +
+                                    std::to_string(offset) + "), so it is not read\n",
+                                "Config::Config - finished\n"));
+    }
+    // Valid UTF-8, a byte-order mark included, still reads.
+    EXPECT_EQ(Read("\xEF\xBB\xBF<AutoRun><Item Action=\"a\" Title=\"Установка\"/></AutoRun>")
+                  .mainItems.at(0)
+                  .Title,
+              "Установка");
+}
+
 // --- UpdateEnabled and IsVisible ---
 
 class UpdateEnabledTest : public ConfigTest {};
@@ -429,7 +455,7 @@ TEST_F(UpdateEnabledTest, FeatureAntiDependsMaySpareAnItemThatIsAlreadyInstalled
 }
 
 TEST_F(UpdateEnabledTest, MissingFilesDisableCheckAndShowAndHideCheckAndHide) {
-    WriteMediumFile("bin/present.sh");
+    WriteMediumProgram("bin/present.sh");
     Config config = Read(R"(<AutoRun>
       <Item Action="Show" CheckCommandLine="checkAndShow" CommandLine="bin/missing.sh"/>
       <Item Action="Hide" CheckCommandLine="checkAndHide" CommandLine="bin/missing.sh"><Depends Item="Nobody"/></Item>

@@ -15,7 +15,12 @@ LangDlgItem::LangDlgItem(const std::string& fileName) : FileName(fileName) {
     Log("doc.CreateInstance(__uuidof(MSXML2::DOMDocument)) SUCCEED\n");
     pugi::xml_document doc;
     const auto bytes = ReadFileBytes(fileName);
-    if (!bytes || !ParseXmlDocument(*bytes, doc)) {
+    std::optional<size_t> invalidByte;
+    if (!bytes || !ParseXmlDocument(*bytes, doc, &invalidByte)) {
+        if (invalidByte) {
+            Log(fileName + " is not valid UTF-8 (byte " + std::to_string(*invalidByte) +
+                "), so it is not read\n");
+        }
         Log("ERROR2: doc->load(" + fileName + ", &success) FAILED\n");
     } else {
         Log("doc->load(" + fileName + ", &success) SUCCEED\n");

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <filesystem>
 
+#include "installer/Launch.h"
 #include "installer/Log.h"
+#include "resources/StringTable.h"
 
 namespace installer {
 namespace {
@@ -117,6 +119,24 @@ std::string ConfigFileForLanguage(int languageId, const std::vector<LangDlgItem>
         }
     }
     return wanted;
+}
+
+bool HasZeroConfigFile() {
+    const std::vector<std::string> files = ListConfigFiles(".");
+    return std::any_of(files.begin(), files.end(),
+                       [](const std::string& name) { return EqualsIgnoringCase(name, "0.xml"); });
+}
+
+std::optional<std::string> NoConfigurationMessage(const std::vector<LangDlgItem>& entries,
+                                                  int uiLanguage) {
+    if (!entries.empty() || HasZeroConfigFile()) {
+        return std::nullopt;
+    }
+    std::error_code ignored;
+    const std::string folder = std::filesystem::current_path(ignored).string();
+    return res::Format(
+        res::LoadPair(res::kTextSetupNoConfiguration, uiLanguage != kRussianLanguageId),
+        folder.c_str());
 }
 
 }  // namespace installer

@@ -155,5 +155,34 @@ TEST_F(LanguageFilesTest, TheChosenLanguagesFileIsItsNumberElseTheFileThatOffere
     EXPECT_EQ(ConfigFileForLanguage(0, entries), "0.xml");
 }
 
+// A translator's windows-1251 file that says (or assumes) UTF-8 used to be
+// offered as a blank entry; a medium with nothing readable showed an empty
+// language dialog.
+TEST_F(LanguageFilesTest, FilesThatAreNotUtf8AreNotOfferedAndNothingReadableIsSaid) {
+    const std::string cp1251 =
+        "<AutoRun><LangSelectionDlg ID=\"1049\" Name=\"\xD0\xF3\xF1\"/>"
+        "<MainDialog Title=\"x\"/></AutoRun>";
+    WriteText(m_folder.File("1049.xml"), cp1251);
+    const std::vector<LangDlgItem> entries = ReadLanguageEntries();
+    EXPECT_TRUE(entries.empty());
+    EXPECT_NE(log.find("1049.xml is not valid UTF-8 (byte 43), so it is not read\n"),
+              std::string::npos)
+        << log;
+
+    const std::string folder = std::filesystem::current_path().string();
+    EXPECT_EQ(NoConfigurationMessage(entries, 1033),
+              "This folder holds no installation configuration that can be read:\n" + folder);
+    EXPECT_EQ(NoConfigurationMessage(entries, 1049),
+              "В этой папке нет конфигурации установки, которую можно прочитать:\n" + folder);
+    EXPECT_EQ(NoConfigurationMessage({Entry(1033, "English")}, 1033), std::nullopt);
+
+    // "0.xml" lets OK start without a choice, in whatever case the medium has it.
+    EXPECT_FALSE(HasZeroConfigFile());
+    WriteText(m_folder.File("0.XML"), LanguageFile("Name=\"\""));
+    EXPECT_TRUE(HasZeroConfigFile());
+    EXPECT_EQ(NoConfigurationMessage(entries, 1033), std::nullopt);
+    EXPECT_EQ(ConfigFileForLanguage(0, entries), "0.XML");
+}
+
 }  // namespace
 }  // namespace installer

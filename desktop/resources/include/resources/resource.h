@@ -303,9 +303,15 @@ inline constexpr uint32_t IDS_ABOUT_VERSION_EN = 4153;
 inline constexpr uint32_t IDS_ABOUT_DATE_EN = 4154;
 inline constexpr uint32_t IDS_ABOUT_OK = 4155;
 
+// Setup's own boxes (English, Russian at +1), chosen by its installation language.
+inline constexpr uint32_t IDS_SETUP_NO_CONFIGURATION = 4300;   // + the folder
+inline constexpr uint32_t IDS_SETUP_NO_WORKING_FOLDER = 4302;  // + the folder
+
 // ---- Text pairs ------------------------------------------------------------
 inline constexpr TextPair kTextAppTitle{IDS_APP_TITLE, IDS_APP_TITLE};
 inline constexpr TextPair kTextOn = NextIdPair(IDS_ON);
+inline constexpr TextPair kTextSetupNoConfiguration = NextIdPair(IDS_SETUP_NO_CONFIGURATION);
+inline constexpr TextPair kTextSetupNoWorkingFolder = NextIdPair(IDS_SETUP_NO_WORKING_FOLDER);
 inline constexpr TextPair kTextOff = NextIdPair(IDS_OFF);
 inline constexpr TextPair kTextFileInfo = NextIdPair(IDS_FILE_INFO);
 inline constexpr TextPair kTextSummaryProgress = NextIdPair(IDS_SUMMARY_PROGRESS);

@@ -79,7 +79,8 @@ public:
     bool hasBlockingMessage = false;
 
 private:
-    void Read(std::string_view bytes);
+    // `fileName` only names the file in the log.
+    void Read(std::string_view bytes, const std::string& fileName);
 };
 
 }  // namespace installer

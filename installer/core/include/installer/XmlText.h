@@ -13,9 +13,16 @@ namespace installer {
 // Parses `bytes` into `doc`. A document in a legacy code page named by its XML
 // declaration (encoding="windows-1251") is converted to UTF-8 first; UTF-8 and
 // UTF-16 (with a byte-order mark or recognisable by its first '<') are taken
-// as they are. False, with `doc` emptied, when the encoding is unknown or the
-// text is not well-formed: a half-read file must not give half a configuration.
-bool ParseXmlDocument(std::string_view bytes, pugi::xml_document& doc);
+// as they are. False, with `doc` emptied, when the encoding is unknown, the
+// text is not well-formed (a half-read file must not give half a
+// configuration), or text read as UTF-8 is not valid UTF-8; in that last case
+// `invalidByte` (when given) receives the offset of the first bad byte.
+bool ParseXmlDocument(std::string_view bytes, pugi::xml_document& doc,
+                      std::optional<size_t>* invalidByte = nullptr);
+
+// The offset of the first byte of `bytes` that is not part of valid UTF-8
+// (a zero byte included); nullopt when all of it is valid.
+std::optional<size_t> FirstInvalidUtf8Byte(std::string_view bytes);
 
 // The whole file; nullopt when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);

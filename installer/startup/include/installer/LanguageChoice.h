@@ -58,4 +58,15 @@ LanguageChoice ChooseLanguage(const std::vector<LangDlgItem>& entries, int uiLan
 // "english.xml"), else "<id>.xml" all the same.
 std::string ConfigFileForLanguage(int languageId, const std::vector<LangDlgItem>& entries);
 
+// Whether the current folder holds "0.xml", in any case ("0.XML" from a CD):
+// the configuration OK starts with when no language was chosen.
+bool HasZeroConfigFile();
+
+// When the current folder offers no language to choose (no readable
+// configuration file) and has no "0.xml" to start with: the text of the box
+// that says so, in Russian for the user language 1049, else in English.
+// nullopt when there is something to choose.
+std::optional<std::string> NoConfigurationMessage(const std::vector<LangDlgItem>& entries,
+                                                  int uiLanguage);
+
 }  // namespace installer
