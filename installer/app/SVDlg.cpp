@@ -1,6 +1,7 @@
 #include "SVDlg.h"
 
 #include <gdk/gdk.h>
+#include <glib.h>
 #include <wx/accel.h>
 #include <wx/app.h>
 #include <wx/display.h>
@@ -28,13 +29,18 @@ constexpr int kDialogHeightDlu = 198;
 // Marks the results of the dialog's own scripts.
 int ownScriptTag;
 
-wxString CurrentDirectoryUrl() {
+// The current folder's file:// address, percent-encoded as the web view
+// gives it back (a medium under "/media/user/HUSHDESK 1.0").
+std::string CurrentDirectoryUrl() {
     std::error_code ignored;
     std::string folder = std::filesystem::current_path(ignored).string();
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
     }
-    return wxString::FromUTF8("file://" + folder);
+    gchar* uri = g_filename_to_uri(folder.c_str(), nullptr, nullptr);
+    std::string url = uri != nullptr ? uri : "file:///";
+    g_free(uri);
+    return url;
 }
 
 }  // namespace
@@ -81,14 +87,17 @@ CSVDlg::CSVDlg(wxWindow* parent, Config config, int languageId, Launcher& launch
                                  {wxACCEL_NORMAL, WXK_ESCAPE, wxID_CANCEL}};
     SetAcceleratorTable(wxAcceleratorTable(2, keys));
 
-    m_baseUrl = CurrentDirectoryUrl();
-    m_view->SetPage(wxString::FromUTF8(PageTemplate()), m_baseUrl);
+    const std::string baseUrl = CurrentDirectoryUrl();
+    m_view->SetPage(wxString::FromUTF8(PageTemplateFor(baseUrl, NewScriptNonce())),
+                    wxString::FromUTF8(baseUrl));
 }
 
 CSVDlg::~CSVDlg() = default;
 
 void CSVDlg::OnLoaded(wxWebViewEvent& event) {
-    if (m_templateLoaded || event.GetURL() != m_baseUrl) {
+    // The view may first report its empty start page; the template is the
+    // first load of anything else (its address as the view spells it).
+    if (m_templateLoaded || event.GetURL().empty() || event.GetURL() == "about:blank") {
         return;
     }
     m_templateLoaded = true;
@@ -150,7 +159,8 @@ void CSVDlg::Apply(const PageUpdate& update) {
     SetTitle(wxString::FromUTF8(update.page.title));
     // Asynchronous: a synchronous script runs a nested event loop, in which a
     // queued click could start a second installer.
-    RunPageScript(wxString::FromUTF8(SetBodyScript(update.page.body, update.generation)));
+    RunPageScript(
+        wxString::FromUTF8(SetBodyScript(update.page.body, update.page.texts, update.generation)));
     SizeForPage(update.page.size);
     m_firstPageShown = true;
 }

@@ -60,7 +60,6 @@ private:
     int m_languageId;
     std::unique_ptr<InstallerPage> m_page;
     wxWebView* m_view = nullptr;
-    wxString m_baseUrl;
     bool m_templateLoaded = false;
     bool m_firstPageShown = false;
     int m_scriptsUnderWay = 0;

@@ -86,7 +86,10 @@ PageUpdate InstallerPage::OnItemClick(const std::string& id) {
         }
     }
     if (found != nullptr && !IsRowDisabled(*found)) {
-        const SetupItem item = *found;  // the refresh below rewrites the list's flags
+        SetupItem item = *found;  // the refresh below rewrites the list's flags
+        // Another Setup on the same machine may have installed it since the
+        // page was drawn: ask the question the item's state calls for now.
+        ProbeInstalled(item);
         LaunchGuard guard(m_launching);
         const bool run = !item.installed || item.InstalledWarning.empty() ||
                          platform::AskQuestion(item.InstalledWarning, "",

@@ -1,6 +1,7 @@
 #include "installer/Launch.h"
 
 #include <gio/gio.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 
@@ -14,11 +15,15 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/ShowMessage.h"
+#include "resources/StringTable.h"
 
 namespace installer {
 namespace {
 
 constexpr char kLaunchFailureCaption[] = "Setup";
+
+// Setup's own texts follow the installation language chosen at start-up.
+bool englishTexts = true;
 
 std::string CurrentDirectory() {
     std::error_code ignored;
@@ -79,6 +84,16 @@ void LaunchProcess(const std::string& commandLine, LaunchWindow* window,
     }
     Log("SV: LaunchProcess(\"" + commandLine + "\", \"" + workingDirectory + "\")");
     Log("SV: GetCurrentDirectory return = \"" + CurrentDirectory() + "\"");
+    std::error_code ignored;
+    if (!workingDirectory.empty() && !std::filesystem::is_directory(workingDirectory, ignored)) {
+        // "Check that all required files exist" would send the user looking
+        // for the program, which is there.
+        platform::ShowMessage(
+            res::Format(res::LoadPair(res::kTextSetupNoWorkingFolder, englishTexts),
+                        commandLine.c_str(), workingDirectory.c_str()),
+            kLaunchFailureCaption, platform::kMbIconError);
+        return;
+    }
     const auto arguments = platform::CommandLineArguments(commandLine);
     const auto child =
         arguments ? platform::StartProcess(*arguments, workingDirectory) : std::nullopt;
@@ -89,10 +104,20 @@ void LaunchProcess(const std::string& commandLine, LaunchWindow* window,
     if (window != nullptr) {
         window->HideForLaunch();
     }
-    platform::WaitForExit(*child);
+    const int status = platform::WaitForExit(*child);
     if (window != nullptr) {
         window->RestoreAfterLaunch();
     }
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+        Log("SV: \"" + commandLine + "\" ended with exit status " +
+            std::to_string(WEXITSTATUS(status)));
+    } else if (WIFSIGNALED(status)) {
+        Log("SV: \"" + commandLine + "\" ended by signal " + std::to_string(WTERMSIG(status)));
+    }
+}
+
+void SetLaunchTextLanguage(int languageId) {
+    englishTexts = languageId != kRussianLanguageId;
 }
 
 void ShellExec(const std::string& file, const std::string& parameters) {

@@ -1,5 +1,7 @@
 #include "installer/PageBuilder.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace installer {
@@ -8,28 +10,53 @@ namespace {
 constexpr std::string_view kTypePdf = "pdf";
 constexpr std::string_view kTypeBlue = "blue";
 
+constexpr std::string_view kTextSlotStart = "<span data-text=\"";
+constexpr std::string_view kTextSlotEnd = "\"></span>";
+
+// The page markup, with each configuration text kept apart: in its place
+// stands an empty slot that the page fills through the DOM, so that markup in
+// a text (an unbalanced "</td>" included) stays inside its own element.
+struct Markup {
+    std::string html;
+    std::vector<std::string> texts;
+
+    Markup& operator+=(std::string_view part) {
+        html += part;
+        return *this;
+    }
+    void Text(const std::string& text) {
+        if (text.empty()) {
+            return;
+        }
+        html += kTextSlotStart;
+        html += std::to_string(texts.size());
+        html += kTextSlotEnd;
+        texts.push_back(text);
+    }
+};
+
 bool IsRightToLeft(int languageId) {
     return languageId == kRightToLeftLanguageId;
 }
 
-void AppendBanner(std::string& html, const Config& config, bool rightToLeft) {
+void AppendBanner(Markup& html, const Config& config, bool rightToLeft) {
     html += rightToLeft ? "<div class=\"hdr1_rtl\">\n" : "<div class=\"hdr1\">\n";
-    html += config.Company;
+    html.Text(config.Company);
     html += "\n";
     html += rightToLeft ? "<div class=\"hdr2_rtl\">" : "<div class=\"hdr2\">";
-    html += config.Title;
+    html.Text(config.Title);
     html += "</div>\n</div>\n";
     if (rightToLeft) {
         html += "<div class=\"table_rtl\">\n";
     }
 }
 
-void AppendExitLink(std::string& html, const Config& config) {
+void AppendExitLink(Markup& html, const Config& config) {
     if (!config.ExitLabel.empty()) {
         html +=
             "<div class=\"hyperlink\" style=\"float : right; margin-top : 5mm; margin-down : "
             "10mm;\" id=\"Cancel\">";
-        html += config.ExitLabel;
+        html.Text(config.ExitLabel);
         html += "</div><br><br>";
     }
 }
@@ -64,7 +91,7 @@ struct RowClasses {
     const char* description;
 };
 
-void AppendMainRow(std::string& html, const SetupItem& item, const PageFacts& facts, int& number) {
+void AppendMainRow(Markup& html, const SetupItem& item, const PageFacts& facts, int& number) {
     const std::string id = EscapeAttribute(item.Action);
     const bool pdf = item.Type == kTypePdf;
     RowClasses classes{"DigitRed", "Action", "Description"};
@@ -86,11 +113,11 @@ void AppendMainRow(std::string& html, const SetupItem& item, const PageFacts& fa
     html += "</td>\n<td><div class=\"";
     html += classes.action;
     html += "\" id=\"" + id + "\">";
-    html += item.Title;
+    html.Text(item.Title);
     html += "</div>\n<div class=\"";
     html += classes.description;
     html += "\">";
-    html += Description(item, facts);
+    html.Text(Description(item, facts));
     html += "</div></td></tr>\n";
 }
 
@@ -138,14 +165,17 @@ Page BuildMainPage(const Config& config, const PageFacts& facts, int languageId,
             visible.push_back(&item);
         }
     }
-    const int count = static_cast<int>(visible.size());
-    const int perColumnLimit =
-        config.MaxItemsInColumn > 0 ? config.MaxItemsInColumn : kDefaultMaxItemsInColumn;
-    const int columns = (count + perColumnLimit - 1) / perColumnLimit;
-    const int rows = columns == 0 ? 0 : (count + columns - 1) / columns;
+    const int64_t count = static_cast<int64_t>(visible.size());
+    // A limit beyond the item count acts as the count; 64-bit sums, so that a
+    // limit near 2^31 cannot wrap to a page with no rows.
+    const int64_t perColumnLimit = std::clamp<int64_t>(
+        config.MaxItemsInColumn > 0 ? config.MaxItemsInColumn : kDefaultMaxItemsInColumn, 1,
+        std::max<int64_t>(count, 1));
+    const int columns = static_cast<int>((count + perColumnLimit - 1) / perColumnLimit);
+    const int rows = columns == 0 ? 0 : static_cast<int>((count + columns - 1) / columns);
 
     const bool rightToLeft = IsRightToLeft(languageId);
-    std::string html;
+    Markup html;
     AppendBanner(html, config, rightToLeft);
     html += "<table id=\"Container\">\n<tr valign=\"top\">";
     int number = 1;
@@ -163,27 +193,30 @@ Page BuildMainPage(const Config& config, const PageFacts& facts, int languageId,
     }
     if (!config.ReadmeLabel.empty() && !config.ReadmeHref.empty()) {
         html += "<div class=\"hyperlink\" style=\"float : left; margin-top : 5mm;\" id=\"ReadMe\">";
-        html += config.ReadmeLabel;
+        html.Text(config.ReadmeLabel);
         html += "</div>\n";
     }
     if (!config.ExitLabel.empty()) {
         html +=
             "<div class=\"hyperlink\" style=\"float : right; margin-top : 5mm;\" id=\"Cancel\">";
-        html += config.ExitLabel;
+        html.Text(config.ExitLabel);
         html += "</div>\n";
     }
-    return {html, config.Title, MainPageSize(columns, rows, config.Width, scale)};
+    return {std::move(html.html), config.Title, MainPageSize(columns, rows, config.Width, scale),
+            std::move(html.texts)};
 }
 
 Page BuildPrerequisitesPage(const Config& config, bool afterAttempt, int languageId,
                             DisplayScale scale) {
     const bool rightToLeft = IsRightToLeft(languageId);
     const PrerequisitesPageTexts& texts = config.prerequisitesTexts;
-    std::string html;
+    Markup html;
     AppendBanner(html, config, rightToLeft);
-    html += "<div class=\"TopTitle\">" + texts.Title + "</div>\n";
+    html += "<div class=\"TopTitle\">";
+    html.Text(texts.Title);
+    html += "</div>\n";
     html += "<div class=\"PlainText\">";
-    html += afterAttempt ? texts.NotInstalledDescription : texts.Description;
+    html.Text(afterAttempt ? texts.NotInstalledDescription : texts.Description);
     html += "</div>\n<table id=\"ActionList\">\n";
     int rows = 0;
     for (const SetupItem& item : config.prerequisites) {
@@ -192,8 +225,9 @@ Page BuildPrerequisitesPage(const Config& config, bool afterAttempt, int languag
         }
         const std::string id = EscapeAttribute(item.Action);
         html += "<tr>\n<td class=\"MarkRed\" id=\"" + id + "\">&raquo</td>\n";
-        html +=
-            "<td><div class=\"PlainText\" id=\"" + id + "\">" + item.Title + "</div></td></tr>\n";
+        html += "<td><div class=\"PlainText\" id=\"" + id + "\">";
+        html.Text(item.Title);
+        html += "</div></td></tr>\n";
         ++rows;
     }
     html += "</table>";
@@ -204,15 +238,16 @@ Page BuildPrerequisitesPage(const Config& config, bool afterAttempt, int languag
         html +=
             "<div class=\"hyperlink\" style=\"float : left; margin-top : 5mm; margin-down : "
             "10mm;\" id=\"PreInstall\">";
-        html += texts.InstallLabel;
+        html.Text(texts.InstallLabel);
         html += "</div>";
     }
     AppendExitLink(html, config);
-    return {html, config.Title, PrerequisitesPageSize(rows, afterAttempt, config.Width, scale)};
+    return {std::move(html.html), config.Title,
+            PrerequisitesPageSize(rows, afterAttempt, config.Width, scale), std::move(html.texts)};
 }
 
 Page BuildBlockingPage(const Config& config, DisplayScale scale) {
-    std::string html;
+    Markup html;
     AppendBanner(html, config, false);
     html += "<table id=\"ActionList\">\n";
     for (const SetupItem& item : config.prerequisites) {
@@ -221,12 +256,36 @@ Page BuildBlockingPage(const Config& config, DisplayScale scale) {
         }
         const std::string id = EscapeAttribute(item.Action);
         html += "<tr>\n<td class=\"MarkRed2\" id=\"" + id + "\">!</td>\n";
-        html += "<td class=\"SpaceBefore\"><div class=\"PlainText\" id=\"" + id + "\">" +
-                item.Message + "</div></td></tr>\n";
+        html += "<td class=\"SpaceBefore\"><div class=\"PlainText\" id=\"" + id + "\">";
+        html.Text(item.Message);
+        html += "</div></td></tr>\n";
     }
     html += "</table>";
     AppendExitLink(html, config);
-    return {html, config.Title, BlockingPageSize(config.Width, scale)};
+    return {std::move(html.html), config.Title, BlockingPageSize(config.Width, scale),
+            std::move(html.texts)};
+}
+
+std::string FilledBody(const Page& page) {
+    std::string filled;
+    size_t from = 0;
+    while (true) {
+        const size_t slot = page.body.find(kTextSlotStart, from);
+        if (slot == std::string::npos) {
+            break;
+        }
+        const size_t numberStart = slot + kTextSlotStart.size();
+        const size_t end = page.body.find(kTextSlotEnd, numberStart);
+        if (end == std::string::npos) {
+            break;
+        }
+        const size_t index = std::stoul(page.body.substr(numberStart, end - numberStart));
+        filled.append(page.body, from, slot - from);
+        filled += index < page.texts.size() ? page.texts[index] : "";
+        from = end + kTextSlotEnd.size();
+    }
+    filled.append(page.body, from);
+    return filled;
 }
 
 }  // namespace installer

@@ -105,8 +105,14 @@ std::string JavaScriptString(std::string_view text) {
     return literal;
 }
 
-std::string SetBodyScript(std::string_view html, uint64_t generation) {
-    return "setBody(" + JavaScriptString(html) + ", " + std::to_string(generation) + ");";
+std::string SetBodyScript(std::string_view html, const std::vector<std::string>& texts,
+                          uint64_t generation) {
+    std::string script = "setBody(" + JavaScriptString(html) + ", [";
+    for (size_t i = 0; i < texts.size(); ++i) {
+        script += i == 0 ? "" : ", ";
+        script += JavaScriptString(texts[i]);
+    }
+    return script + "], " + std::to_string(generation) + ");";
 }
 
 std::optional<ClickReport> ParseClickReport(std::string_view text) {

@@ -82,7 +82,7 @@ protected:
     }
 
     bool Shows(const std::string& fragment) const {
-        return current.page.body.find(fragment) != std::string::npos;
+        return FilledBody(current.page).find(fragment) != std::string::npos;
     }
 
     TempFolder m_folder;
@@ -114,6 +114,24 @@ TEST_F(InstallerPageTest, ClickingAnItemRunsItsLineAndTheRefreshedPageShowsTheNe
                                                        m_folder.Path() + "/work hidden"});
     EXPECT_TRUE(Shows(R"(class="DigitGreen" id="Hushdesk">1<)"));
     EXPECT_TRUE(Shows(R"(class="DigitRed" id="Clean">2<)"));
+}
+
+// Two Setups on one machine: the other one installed the product after this
+// page was drawn. The click asks the installed item's question, not the
+// install again.
+TEST_F(InstallerPageTest, TheClickedItemIsProbedAgainBeforeItsLineIsChosen) {
+    Open(std::string(R"(<Item Action="Hushdesk" ProductCode=")") + kHushdeskCode +
+         R"(" CommandLine="install.sh" InstalledCommandLine="uninstall.sh"
+               InstalledWarning="Hushdesk is already installed. Remove it?"/>
+            <Item Action="Other"/>)");
+    EXPECT_TRUE(Shows(R"(class="DigitRed" id="Hushdesk">1<)"));
+    SetProductState(kHushdeskCode, 5);
+
+    Click("Hushdesk", "DigitRed");
+    EXPECT_TRUE(launcher.calls.empty());
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages()[0].text, "Hushdesk is already installed. Remove it?");
+    EXPECT_TRUE(Shows(R"(class="DigitGreen" id="Hushdesk">1<)"));
 }
 
 TEST_F(InstallerPageTest, InstalledItemsAskFirstAndNoRunsNothingButStillRefreshes) {

@@ -109,6 +109,31 @@ TEST_F(LaunchTest, LinesThatCannotStartShowTheBoxWithTheLineAsConfigured) {
     EXPECT_EQ(messages.Messages().size(), 3u);
 }
 
+// The program is there; its working folder is not: the box names the folder,
+// in the installation language.
+TEST_F(LaunchTest, AMissingWorkingFolderIsNamedAndExitStatusesAreLogged) {
+    WriteScript(Medium("bin/run.sh"), "touch \"$MARKER\"\nexit 3\n");
+    ScopedEnv marker("MARKER", m_folder.File("marker"));
+    LaunchProcess("bin/run.sh", nullptr, Medium("gone"));
+    SetLaunchTextLanguage(1049);
+    LaunchProcess("bin/run.sh", nullptr, Medium("gone"));
+    SetLaunchTextLanguage(1033);
+    const auto shown = messages.Messages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text,
+              "Can't start 'bin/run.sh': its working folder does not exist:\n" + Medium("gone"));
+    EXPECT_EQ(shown[1].text,
+              "Не удаётся запустить 'bin/run.sh': рабочая папка не существует:\n" + Medium("gone"));
+    EXPECT_FALSE(std::filesystem::exists(m_folder.File("marker")));
+
+    log.clear();
+    LaunchProcess("bin/run.sh", nullptr, Medium("work"));
+    EXPECT_TRUE(std::filesystem::exists(m_folder.File("marker")));
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[2], "SV: \"bin/run.sh\" ended with exit status 3\n");
+    EXPECT_EQ(messages.Messages().size(), 2u);  // the page's refresh is the only answer
+}
+
 TEST_F(LaunchTest, ShellExecLogsAndOpensWithTheDesktop) {
     WriteScript(m_folder.File("fake-bin/xdg-open"), "echo \"$@\" > \"$OPENED\"\n");
     ScopedEnv path("PATH", m_folder.File("fake-bin") + ":" + std::getenv("PATH"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <regex>
 
 namespace installer {
@@ -77,7 +78,7 @@ TEST(PageBuilderTest, OneRowPageIsWrittenFragmentForFragment) {
     config.ReadmeHref = "README.html";
     config.ExitLabel = "Exit";
     const Page page = BuildMainPage(config, {}, 1033, {});
-    EXPECT_EQ(page.body,
+    EXPECT_EQ(FilledBody(page),
               "<div class=\"hdr1\">\nKestrova\n<div class=\"hdr2\">Hushdesk 1.0 Setup</div>\n"
               "</div>\n<table id=\"Container\">\n<tr valign=\"top\"><td>\n<table "
               "id=\"ActionList\">\n<tr>\n<td align=\"center\" class=\"DigitRed\" "
@@ -89,18 +90,48 @@ TEST(PageBuilderTest, OneRowPageIsWrittenFragmentForFragment) {
     EXPECT_EQ(page.title, "Hushdesk 1.0 Setup");
 }
 
+// Markup in a text ("</td>" closing the page's table, an event handler) must
+// never become part of the page's own markup: every text travels apart and
+// goes into its own slot.
+TEST(PageBuilderTest, TextsStayOutOfThePagesMarkupEachInItsOwnSlot) {
+    Config config = MainConfig(1);
+    config.Title = "x</td></tr></table><div style=\"display:none\">";
+    config.mainItems[0].Title = "<img src=\"none.png\" onerror=\"run()\">";
+    config.ExitLabel = "Exit";
+    config.prerequisites.push_back(Item("Kit"));
+    config.prerequisites[0].Message = "<b>Stop</b>";
+    config.prerequisitesTexts.Title = "</div>";
+    for (const Page& page :
+         {BuildMainPage(config, {}, 1033, {}), BuildPrerequisitesPage(config, true, 1033, {}),
+          BuildBlockingPage(config, {})}) {
+        EXPECT_EQ(page.body.find("display:none"), std::string::npos) << page.body;
+        EXPECT_EQ(page.body.find("onerror"), std::string::npos) << page.body;
+        EXPECT_EQ(page.body.find("<b>"), std::string::npos) << page.body;
+        EXPECT_EQ(Count(page.body, "<span data-text="), page.texts.size()) << page.body;
+        for (size_t i = 0; i < page.texts.size(); ++i) {
+            EXPECT_EQ(Count(page.body, "<span data-text=\"" + std::to_string(i) + "\"></span>"),
+                      1u);
+        }
+    }
+    const Page main = BuildMainPage(config, {}, 1033, {});
+    EXPECT_EQ(main.texts,
+              (std::vector<std::string>{"Kestrova", config.Title, config.mainItems[0].Title,
+                                        "missing Item1", "Exit"}));
+}
+
 TEST(PageBuilderTest, NineItemsSevenPerColumnSpreadOverTwoColumnsOfFiveAndFour) {
     Config config = MainConfig(9);
     config.MaxItemsInColumn = 7;
     const Page page = BuildMainPage(config, {}, 1033, {});
 
     const std::string second = "<td>\n<table id=\"ActionList\">\n";
-    const size_t split = page.body.find(second, page.body.find(second) + 1);
+    const size_t split = FilledBody(page).find(second, FilledBody(page).find(second) + 1);
     ASSERT_NE(split, std::string::npos);
-    EXPECT_EQ(Count(page.body.substr(0, split), "<tr>\n"), 5u);
-    EXPECT_EQ(Count(page.body.substr(split), "<tr>\n"), 4u);
-    EXPECT_EQ(Count(page.body, second), 2u);
-    EXPECT_EQ(Marks(page.body).back(), std::make_pair(std::string("DigitRed"), std::string("9")));
+    EXPECT_EQ(Count(FilledBody(page).substr(0, split), "<tr>\n"), 5u);
+    EXPECT_EQ(Count(FilledBody(page).substr(split), "<tr>\n"), 4u);
+    EXPECT_EQ(Count(FilledBody(page), second), 2u);
+    EXPECT_EQ(Marks(FilledBody(page)).back(),
+              std::make_pair(std::string("DigitRed"), std::string("9")));
 
     EXPECT_DOUBLE_EQ(page.size.width, 2 * 480);
     EXPECT_DOUBLE_EQ(page.size.height, 5 * 65 + 148);
@@ -114,7 +145,20 @@ TEST(PageBuilderTest, NineItemsSevenPerColumnSpreadOverTwoColumnsOfFiveAndFour) 
     const Page empty = BuildMainPage(config, {}, 1033, {1.5, 2.0});
     EXPECT_DOUBLE_EQ(empty.size.width, 480);
     EXPECT_DOUBLE_EQ(empty.size.height, 148 * 2.0);
-    EXPECT_EQ(Count(empty.body, "ActionList"), 0u);
+    EXPECT_EQ(Count(FilledBody(empty), "ActionList"), 0u);
+}
+
+// ⌈n/Max⌉ wrapped for a limit near 2^31: every item hidden, or a 1x1 window.
+TEST(PageBuilderTest, LimitsBeyondTheItemCountActAsTheCount) {
+    Config config = MainConfig(3);
+    for (const int limit : {3, 4, 1000, INT_MAX - 1, INT_MAX}) {
+        config.MaxItemsInColumn = limit;
+        const Page page = BuildMainPage(config, {}, 1033, {});
+        EXPECT_EQ(Marks(FilledBody(page)).size(), 3u) << limit;
+        EXPECT_EQ(Count(FilledBody(page), "<table id=\"ActionList\">"), 1u) << limit;
+        EXPECT_DOUBLE_EQ(page.size.width, 480) << limit;
+        EXPECT_DOUBLE_EQ(page.size.height, 3 * 65 + 148) << limit;
+    }
 }
 
 TEST(PageBuilderTest, RowsAreNumberedSkippingPdfRowsAndHiddenItems) {
@@ -124,22 +168,23 @@ TEST(PageBuilderTest, RowsAreNumberedSkippingPdfRowsAndHiddenItems) {
     config.mainItems[3].HideIfInstalled = true;
 
     using Marks_ = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(Marks(BuildMainPage(config, {true}, 1033, {}).body), (Marks_{{"DigitRed", "1"},
-                                                                           {"DigitGreen", "2"},
-                                                                           {"PdfBlue", "PDF"},
-                                                                           {"DigitRed", "3"},
-                                                                           {"DigitRed", "4"}}));
+    EXPECT_EQ(Marks(FilledBody(BuildMainPage(config, {true}, 1033, {}))),
+              (Marks_{{"DigitRed", "1"},
+                      {"DigitGreen", "2"},
+                      {"PdfBlue", "PDF"},
+                      {"DigitRed", "3"},
+                      {"DigitRed", "4"}}));
 
     // Installed and hidden when installed: the row goes and the numbers below move up.
     config.mainItems[3].installed = true;
     EXPECT_EQ(
-        Marks(BuildMainPage(config, {false}, 1033, {}).body),
+        Marks(FilledBody(BuildMainPage(config, {false}, 1033, {}))),
         (Marks_{
             {"DigitRed", "1"}, {"DigitGreen", "2"}, {"DisablePdfBlue", "PDF"}, {"DigitRed", "3"}}));
     // A missing file hides a checkAndHide row.
     config.mainItems[0].CheckCommandLine = kCheckAndHide;
     config.mainItems[0].filesPresent = false;
-    EXPECT_EQ(Marks(BuildMainPage(config, {false}, 1033, {}).body).front(),
+    EXPECT_EQ(Marks(FilledBody(BuildMainPage(config, {false}, 1033, {}))).front(),
               std::make_pair(std::string("DigitGreen"), std::string("1")));
 }
 
@@ -155,7 +200,7 @@ TEST(PageBuilderTest, RowKindsChooseTheClassesOfAllThreeCells) {
     SetupItem pdf = Item("Guide", "pdf");
     config.mainItems = {blue, disabled, missing, pdf};
 
-    const std::vector<Cell> cells = Cells(BuildMainPage(config, {false}, 1033, {}).body);
+    const std::vector<Cell> cells = Cells(FilledBody(BuildMainPage(config, {false}, 1033, {})));
     const std::vector<Cell> expected = {
         {"div", "hdr1", "", "\nKestrova\n"},
         {"div", "hdr2", "", "Hushdesk 1.0 Setup"},
@@ -247,7 +292,7 @@ TEST(PageBuilderTest, DescriptionsFollowTheirPrecedence) {
         PageFacts facts;
         c.setUp(item, facts);
         config.mainItems = {item};
-        const std::vector<Cell> cells = Cells(BuildMainPage(config, facts, 1033, {}).body);
+        const std::vector<Cell> cells = Cells(FilledBody(BuildMainPage(config, facts, 1033, {})));
         ASSERT_GE(cells.size(), 5u) << c.name;
         EXPECT_EQ(cells[4].text, c.expected) << c.name;
     }
@@ -257,7 +302,7 @@ TEST(PageBuilderTest, LinksAppearOnlyWithTheirTexts) {
     Config config = MainConfig(1);
     auto ids = [&] {
         std::vector<std::string> links;
-        for (const Cell& cell : Cells(BuildMainPage(config, {}, 1033, {}).body)) {
+        for (const Cell& cell : Cells(FilledBody(BuildMainPage(config, {}, 1033, {})))) {
             if (cell.cls == "hyperlink") {
                 links.push_back(cell.id + "=" + cell.text);
             }
@@ -280,7 +325,7 @@ TEST(PageBuilderTest, ActionsAreEscapedInIdsWhileTextsKeepTheirMarkup) {
     SetupItem item = Item("say \"<&>\" 'now'");
     item.Title = "Hushdesk <b>1.0</b>";
     config.mainItems = {item};
-    const std::string body = BuildMainPage(config, {}, 1033, {}).body;
+    const std::string body = FilledBody(BuildMainPage(config, {}, 1033, {}));
     EXPECT_NE(body.find("id=\"say &quot;&lt;&amp;&gt;&quot; &#39;now&#39;\">1</td>"),
               std::string::npos)
         << body;
@@ -316,14 +361,14 @@ TEST(PageBuilderTest, PrerequisitesPageListsTheMissingOnesWithInstallAndExitLink
         {"div", "hyperlink", "PreInstall", "Install missing components"},
         {"div", "hyperlink", "Cancel", "Exit"},
     };
-    EXPECT_EQ(Cells(before.body), expected);
-    EXPECT_NE(before.body.find("margin-down : 10mm;\" id=\"Cancel\">Exit</div><br><br>"),
+    EXPECT_EQ(Cells(FilledBody(before)), expected);
+    EXPECT_NE(FilledBody(before).find("margin-down : 10mm;\" id=\"Cancel\">Exit</div><br><br>"),
               std::string::npos);
     EXPECT_DOUBLE_EQ(before.size.width, 480);
     EXPECT_DOUBLE_EQ(before.size.height, 2 * 34 + 247);
 
     const Page after = BuildPrerequisitesPage(config, true, 1033, {1.0, 1.25});
-    EXPECT_EQ(Cells(after.body)[3].text, "Still missing:");
+    EXPECT_EQ(Cells(FilledBody(after))[3].text, "Still missing:");
     EXPECT_DOUBLE_EQ(after.size.height, (10 + 2 * 34 + 247) * 1.25);
 }
 
@@ -331,16 +376,16 @@ TEST(PageBuilderTest, BlockingPageShowsTheMessagesAndOnlyTheExitLink) {
     Config config = PrerequisitesConfig();
     config.prerequisites[2].Message = "Install <b>SoundKit</b> from its own disk.";
     const Page page = BuildBlockingPage(config, {2.0, 2.0});
-    const std::vector<Cell> cells = Cells(page.body);
+    const std::vector<Cell> cells = Cells(FilledBody(page));
     const std::vector<Cell> expected = {
         {"div", "hdr1", "", "\nKestrova\n"},          {"div", "hdr2", "", "Hushdesk 1.0 Setup"},
         {"td", "MarkRed2", "SoundKit", "!"},          {"td", "SpaceBefore", "", ""},
         {"div", "PlainText", "SoundKit", "Install "}, {"div", "hyperlink", "Cancel", "Exit"},
     };
     EXPECT_EQ(cells, expected);
-    EXPECT_NE(page.body.find(">Install <b>SoundKit</b> from its own disk.</div>"),
+    EXPECT_NE(FilledBody(page).find(">Install <b>SoundKit</b> from its own disk.</div>"),
               std::string::npos);
-    EXPECT_EQ(page.body.find("PreInstall"), std::string::npos);
+    EXPECT_EQ(FilledBody(page).find("PreInstall"), std::string::npos);
     EXPECT_FALSE(page.size.centred);
     EXPECT_TRUE(page.size.scaleClientWidth);
     EXPECT_DOUBLE_EQ(page.size.width, 480);
@@ -351,9 +396,9 @@ TEST(PageBuilderTest, ArabicLaysOutMainAndPrerequisitesPagesRightToLeftButNotThe
     Config config = PrerequisitesConfig();
     config.mainItems = {Item("A")};
     config.prerequisites[0].Message = "blocked";
-    const std::string main = BuildMainPage(config, {}, kRightToLeftLanguageId, {}).body;
+    const std::string main = FilledBody(BuildMainPage(config, {}, kRightToLeftLanguageId, {}));
     const std::string prerequisites =
-        BuildPrerequisitesPage(config, false, kRightToLeftLanguageId, {}).body;
+        FilledBody(BuildPrerequisitesPage(config, false, kRightToLeftLanguageId, {}));
     for (const std::string& body : {main, prerequisites}) {
         EXPECT_EQ(body.rfind("<div class=\"hdr1_rtl\">\nKestrova\n<div class=\"hdr2_rtl\">", 0), 0u)
             << body;
@@ -362,9 +407,9 @@ TEST(PageBuilderTest, ArabicLaysOutMainAndPrerequisitesPagesRightToLeftButNotThe
     // The block closes right after the table; the links stay outside it.
     EXPECT_LT(main.find("</tr></table></div>\n"), main.find("id=\"Cancel\""));
     EXPECT_LT(prerequisites.find("</table></div>\n"), prerequisites.find("id=\"PreInstall\""));
-    const std::string blocking = BuildBlockingPage(config, {}).body;
+    const std::string blocking = FilledBody(BuildBlockingPage(config, {}));
     EXPECT_EQ(blocking.find("_rtl"), std::string::npos);
-    EXPECT_EQ(BuildMainPage(config, {}, 1033, {}).body.find("_rtl"), std::string::npos);
+    EXPECT_EQ(FilledBody(BuildMainPage(config, {}, 1033, {})).find("_rtl"), std::string::npos);
 }
 
 TEST(PageSizeTest, SizesAreClampedToTheWorkArea) {

@@ -12,7 +12,9 @@ TEST(PageScriptTest, BodiesTravelAsStringLiteralsThatNoTextCanLeave) {
     EXPECT_EQ(JavaScriptString("line\xE2\x80\xA8sep\xE2\x80\xA9"), "\"line\\u2028sep\\u2029\"");
     // Other characters, Cyrillic included, pass unchanged.
     EXPECT_EQ(JavaScriptString("Установка 'q' &raquo"), "\"Установка 'q' &raquo\"");
-    EXPECT_EQ(SetBodyScript("<b>x</b>", 42), "setBody(\"<b>x<\\/b>\", 42);");
+    EXPECT_EQ(SetBodyScript("<b>x</b>", {}, 42), "setBody(\"<b>x<\\/b>\", [], 42);");
+    EXPECT_EQ(SetBodyScript("<i></i>", {"a</td>", "\"b\""}, 7),
+              "setBody(\"<i><\\/i>\", [\"a<\\/td>\", \"\\\"b\\\"\"], 7);");
 }
 
 TEST(PageScriptTest, ClickReportsCarryTheGenerationAndTheElementPath) {

@@ -59,6 +59,7 @@ int RunStartUp(StartUpWindows& windows, Launcher& launcher) {
         return 0;
     }
     Log("langdlg.DoModal() = IDOK\n");
+    SetLaunchTextLanguage(language->languageId);
     Config config(language->configFile);
 
     if (const auto message = VersionGateMessage(config)) {

@@ -4,6 +4,7 @@
 // installer they name is there to run, apart from the two that are missing
 // on purpose.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +17,8 @@
 #include "installer/LangDlgItem.h"
 #include "installer/Log.h"
 #include "platform/CommandLine.h"
+#include "platform/Process.h"
+#include "testsupport/Files.h"
 #include "testsupport/ScopedCurrentDirectory.h"
 #include "testsupport/ScopedEnv.h"
 #include "testsupport/TempFolder.h"
@@ -138,6 +141,35 @@ TEST_F(SampleMediumTest, TheBlockingMediumShowsOnlyItsMessage) {
     EXPECT_TRUE(config.hasBlockingMessage);
     ASSERT_EQ(config.prerequisites.size(), 1u);
     EXPECT_FALSE(config.prerequisites[0].Message.empty());
+}
+
+// The uninstaller removes what its manifest lists: an edited manifest must not
+// make it remove files outside the prefix.
+TEST_F(SampleMediumTest, TheUninstallerRefusesManifestsThatReachOutsideThePrefix) {
+    testsupport::TempFolder prefix;
+    testsupport::TempFolder elsewhere;
+    std::filesystem::create_directories(prefix.File("share/hushdesk"));
+    std::filesystem::create_directories(prefix.File("bin"));
+    testsupport::WriteText(prefix.File("bin/hushdesk"), "x");
+    testsupport::WriteText(elsewhere.File("precious"), "x");
+    std::filesystem::create_directory_symlink(elsewhere.Path(), prefix.File("linked"));
+    testsupport::ScopedEnv prefixEnv("HUSHDESK_PREFIX", prefix.Path());
+    const std::string manifest = prefix.File("share/hushdesk/install_manifest.txt");
+    const std::string outside[] = {elsewhere.File("precious"),
+                                   prefix.File("bin/../../") +
+                                       std::filesystem::path(elsewhere.Path()).filename().string() +
+                                       "/precious",
+                                   prefix.File("linked/precious")};
+    for (const std::string& path : outside) {
+        testsupport::WriteText(manifest, prefix.File("bin/hushdesk") + "\n" + path);
+        const auto child = platform::StartProcess({"bin/uninstall-hushdesk.sh"}, "");
+        ASSERT_TRUE(child);
+        const int status = platform::WaitForExit(*child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << path;
+        EXPECT_TRUE(std::filesystem::exists(elsewhere.File("precious"))) << path;
+        EXPECT_TRUE(std::filesystem::exists(prefix.File("bin/hushdesk"))) << path;
+        EXPECT_TRUE(std::filesystem::exists(manifest)) << path;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -180,6 +181,38 @@ TEST_F(StartUpTest, WorkingDirectoriesAreCreatedAndEveryOutcomeIsLogged) {
     ScopedEnv empty("ALLUSERSPROFILE", "");
     EnsureWorkingDirectory("ALLUSERSPROFILE");
     EXPECT_EQ(log, "Environment variable does not exist.\nEnvironment variable does not exist.\n");
+}
+
+// In a shared /tmp another user may have made "Kestrova" first, or left it
+// writable for everyone.
+TEST_F(StartUpTest, AWorkingFolderThatIsNotPrivateIsReplacedByAPrivateOneBesideIt) {
+    ScopedEnv temp("TEMP", m_folder.File("temp"));
+    const std::string shared = m_folder.File("temp/Kestrova");
+    std::filesystem::create_directories(shared);
+    ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
+    for (const bool otherOwner : {false, true}) {
+        if (otherOwner) {
+            ASSERT_EQ(chmod(shared.c_str(), 0700), 0);
+            if (geteuid() != 0 || chown(shared.c_str(), 65534, 65534) != 0) {
+                continue;  // only root can give a folder away
+            }
+        }
+        log.clear();
+        const auto used = EnsureWorkingDirectory("TEMP");
+        ASSERT_TRUE(used);
+        EXPECT_EQ(used->rfind(shared + "-", 0), 0u) << *used;
+        struct stat info {};
+        ASSERT_EQ(lstat(used->c_str(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        EXPECT_EQ(log, "Directory Kestrova already exists.\nDirectory " + shared +
+                           " is not private to this user; using " + *used + "\n");
+    }
+    std::filesystem::remove_all(m_folder.File("temp"));
+    std::filesystem::create_directories(shared);
+    log.clear();
+    EXPECT_EQ(EnsureWorkingDirectory("TEMP"), shared);  // a private one is used as it is
+    EXPECT_EQ(log, "Directory Kestrova already exists.\n");
 }
 
 }  // namespace

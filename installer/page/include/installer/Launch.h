@@ -23,9 +23,17 @@ public:
 // no shell runs and a value with blanks stays one argument; a relative program
 // is found from Setup's directory. An empty line does nothing. A line that
 // cannot start shows "Can't execute '<line>'. Check that all required files
-// exist." with the line as configured.
+// exist." with the line as configured; a working directory that does not
+// exist shows a box naming it, and nothing starts. A program that ends with a
+// non-zero status or by a signal is logged.
 void LaunchProcess(const std::string& commandLine, LaunchWindow* window,
                    const std::string& workingDirectory);
+
+inline constexpr int kRussianLanguageId = 1049;
+
+// The language of the boxes LaunchProcess shows: Russian for 1049, else
+// English (the default).
+void SetLaunchTextLanguage(int languageId);
 
 // Opens a file or address with the desktop, or starts a program file with
 // `parameters`; does not wait and does not report failure.

@@ -2,15 +2,19 @@
 // that replace the template's body: the main page (numbered, coloured rows of
 // the installable items), the prerequisites page and the blocking page.
 //
-// Configuration texts (titles, descriptions, messages, labels) go into the
-// markup as they are written, so media may use <b> or <br> in them. An
-// Action is also an element id, and is escaped inside its attribute so that
-// quotes or ampersands in it cannot break the page; the page hands the raw id
-// back on a click.
+// Configuration texts (titles, descriptions, messages, labels) are markup as
+// written, so media may use <b> or <br> in them, but each is kept out of the
+// page's own markup: the body holds an empty slot
+// (<span data-text="N"></span>) where text N goes, and the page puts the text
+// into that slot through the DOM, so unbalanced markup in a text stays inside
+// its slot. An Action is also an element id, and is escaped inside its
+// attribute so that quotes or ampersands in it cannot break the page; the
+// page hands the raw id back on a click.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "installer/Config.h"
 #include "installer/PageSize.h"
@@ -28,10 +32,15 @@ struct PageFacts {
 };
 
 struct Page {
-    std::string body;   // the fragment for the template's body
+    std::string body;   // the fragment for the template's body, with text slots
     std::string title;  // the window title
     PageSize size;
+    std::vector<std::string> texts;  // what goes into slot 0, 1, ...
 };
+
+// The body with each text written into its slot: the markup the page ends up
+// with when every text is well-formed (for logs, tests and checks).
+std::string FilledBody(const Page& page);
 
 Page BuildMainPage(const Config& config, const PageFacts& facts, int languageId,
                    DisplayScale scale);

@@ -19,8 +19,10 @@ namespace installer {
 // the string or the script around it.
 std::string JavaScriptString(std::string_view text);
 
-// The script that makes `html` the page body of generation `generation`.
-std::string SetBodyScript(std::string_view html, uint64_t generation);
+// The script that makes `html` the page body of generation `generation` and
+// puts texts[N] into its text slot N (see PageBuilder.h).
+std::string SetBodyScript(std::string_view html, const std::vector<std::string>& texts,
+                          uint64_t generation);
 
 struct ClickedElement {
     std::string id;

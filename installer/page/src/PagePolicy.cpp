@@ -1,0 +1,44 @@
+#include <random>
+
+#include "installer/PageTemplate.h"
+
+namespace installer {
+namespace {
+
+void ReplaceAll(std::string& text, std::string_view mark, const std::string& value) {
+    for (size_t at = text.find(mark); at != std::string::npos;
+         at = text.find(mark, at + value.size())) {
+        text.replace(at, mark.size(), value);
+    }
+}
+
+// Quotes, semicolons and commas would end the source or the directive early.
+bool IsPlainSource(const std::string& url) {
+    return url.find_first_of("\"';, <>") == std::string::npos;
+}
+
+}  // namespace
+
+std::string PageTemplateFor(const std::string& mediumUrl, const std::string& nonce) {
+    // The script wrapper of the web view runs scripts through eval, so eval
+    // stays allowed; only code that is already running can reach it.
+    std::string policy = "default-src 'none'; script-src 'nonce-" + nonce +
+                         "' 'unsafe-eval'; style-src 'unsafe-inline'; img-src " +
+                         (IsPlainSource(mediumUrl) ? mediumUrl : std::string("'none'"));
+    std::string page = PageTemplate();
+    ReplaceAll(page, "%%POLICY%%", policy);
+    ReplaceAll(page, "%%NONCE%%", nonce);
+    return page;
+}
+
+std::string NewScriptNonce() {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::random_device source;
+    std::string nonce;
+    for (int i = 0; i < 32; ++i) {
+        nonce += kHex[source() & 0xf];
+    }
+    return nonce;
+}
+
+}  // namespace installer
