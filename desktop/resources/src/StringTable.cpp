@@ -387,9 +387,11 @@ constexpr Entry kEntries[] = {
     {IDS_ABOUT_OK, "OK"},
 
     {IDS_SETUP_NO_CONFIGURATION,
-     "This folder holds no installation configuration that can be read:\n%s"},
+     "No installation language can be offered: this folder holds no readable configuration file "
+     "with a language entry:\n%s"},
     {IDS_SETUP_NO_CONFIGURATION + 1,
-     "В этой папке нет конфигурации установки, которую можно прочитать:\n%s"},
+     "Нельзя предложить язык установки: в этой папке нет читаемого файла конфигурации с описанием "
+     "языка:\n%s"},
     {IDS_SETUP_NO_WORKING_FOLDER, "Can't start '%s': its working folder does not exist:\n%s"},
     {IDS_SETUP_NO_WORKING_FOLDER + 1,
      "Не удаётся запустить '%s': рабочая папка не существует:\n%s"},

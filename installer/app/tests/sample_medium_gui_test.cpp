@@ -9,6 +9,8 @@
 #include <filesystem>
 
 #include "SVDlg.h"
+#include "installer/PageBuilder.h"
+#include "installer/StartUp.h"
 #include "SetupGuiTest.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
@@ -133,6 +135,63 @@ TEST_F(SampleMediumTest, InstallsHushdeskFromTheBuildOpensTheDocumentsAndRemoves
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\HushdeskClean"));
     EXPECT_FALSE(std::filesystem::exists(clean));
     EXPECT_FALSE(std::filesystem::exists(m_prefix.File("bin/setup")));
+}
+
+// The fuller medium (full/): built-in probe keys drop three prerequisites;
+// the item runs its X64 line in its working folder, then its Command and
+// IntelliCommand lines; a hidden and an alternatively installed product; the
+// PDF reader from the seeded registry; the Arabic page right to left and the
+// Russian file in windows-1251. Then the single-item medium (single/).
+class FullerSampleMediumTest : public SampleMediumTest {
+protected:
+    FullerSampleMediumTest() {
+        // Its own seed, in place of the main medium's.
+        for (const char* name : {"HKEY_LOCAL_MACHINE.reg", "HKEY_CLASSES_ROOT.reg"}) {
+            std::filesystem::copy_file(Medium(std::string("full/seed/") + name),
+                                       m_registry.File(name),
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+        std::filesystem::current_path(Medium("full"));
+    }
+    std::string Notes() const { return ReadText(m_prefix.File("setup-notes.txt")); }
+};
+
+TEST_F(FullerSampleMediumTest, WalksEveryKindOfEntryAndTheSingleItemMedium) {
+    EXPECT_EQ(installer::VersionGateMessage(installer::Config("1033.xml")), std::nullopt);
+    installer::CSVDlg& dialog = ShowPage("1033.xml");
+    EXPECT_EQ(Marks(), "MarkRed:DirectX:»");
+    Click("PreInstall");
+    ASSERT_TRUE(PumpUntil([&] { return Marks().find(":Tools:1") != std::string::npos; })) << Marks();
+    EXPECT_EQ(Marks(), "DigitRed:Tools:1|DigitGreen:Player:2|PdfBlue:Guide:PDF");
+    EXPECT_TRUE(SaveScreenshot(dialog, "setup-fuller-medium"));
+
+    Click("Tools");
+    ASSERT_TRUE(PumpUntil([&] { return Marks().find("DigitGreen:Tools:1") != std::string::npos; }))
+        << Marks();
+    EXPECT_EQ(Notes(), "install x64 in " + Medium("full/work") + "\ncommand\nintelli-installed\n");
+
+    const uint64_t generation = dialog.Page().Generation();
+    ClickTitle("Guide");
+    ASSERT_TRUE(PumpUntil([&] { return dialog.Page().Generation() > generation; }));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return Opened() == Medium("full/../docs/hushdesk-guide.pdf") + "\n"; }))
+        << Opened();
+    ClosePage();
+
+    installer::CSVDlg& arabic = ShowPage("1025.xml", installer::kRightToLeftLanguageId);
+    EXPECT_EQ(Marks(), "DigitGreen:Tools:1|DigitGreen:Player:2|PdfBlue:Guide:PDF");
+    EXPECT_EQ(PageValue(*arabic.WebView(), "String(document.querySelectorAll('div.table_rtl').length)"),
+              "1");
+    EXPECT_EQ(arabic.GetTitle(), wxString::FromUTF8("إعداد أدوات Hushdesk"));
+    EXPECT_TRUE(SaveScreenshot(arabic, "setup-fuller-medium-arabic"));
+    ClosePage();
+    EXPECT_EQ(installer::Config("1049.xml").Title, "Установка инструментов Hushdesk");
+
+    const auto single = platform::StartProcess({SETUP_PROGRAM, Medium("single")}, "");
+    ASSERT_TRUE(single);
+    const int status = platform::WaitForExit(*single);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(Notes().find("single item installed\n"), std::string::npos) << Notes();
 }
 
 }  // namespace

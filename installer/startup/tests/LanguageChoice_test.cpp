@@ -171,9 +171,13 @@ TEST_F(LanguageFilesTest, FilesThatAreNotUtf8AreNotOfferedAndNothingReadableIsSa
 
     const std::string folder = std::filesystem::current_path().string();
     EXPECT_EQ(NoConfigurationMessage(entries, 1033),
-              "This folder holds no installation configuration that can be read:\n" + folder);
+              "No installation language can be offered: this folder holds no readable "
+              "configuration file with a language entry:\n" +
+                  folder);
     EXPECT_EQ(NoConfigurationMessage(entries, 1049),
-              "В этой папке нет конфигурации установки, которую можно прочитать:\n" + folder);
+              "Нельзя предложить язык установки: в этой папке нет читаемого файла конфигурации с "
+              "описанием языка:\n" +
+                  folder);
     EXPECT_EQ(NoConfigurationMessage({Entry(1033, "English")}, 1033), std::nullopt);
 
     // "0.xml" lets OK start without a choice, in whatever case the medium has it.
