@@ -88,7 +88,7 @@ CSVDlg::CSVDlg(wxWindow* parent, Config config, int languageId, Launcher& launch
     SetAcceleratorTable(wxAcceleratorTable(2, keys));
 
     const std::string baseUrl = CurrentDirectoryUrl();
-    m_view->SetPage(wxString::FromUTF8(PageTemplateFor(baseUrl, NewScriptNonce())),
+    m_view->SetPage(wxString::FromUTF8(PageTemplateFor(NewScriptNonce())),
                     wxString::FromUTF8(baseUrl));
 }
 

@@ -93,13 +93,19 @@ TEST_F(SetupPageTest, MarkupInTextsRunsNothingLoadsNothingElsewhereAndLeavesExit
     ASSERT_NE(server.Port(), 0);
     WriteScript(Medium("bin/install.sh"), "echo ran >> runs\n");
     testsupport::WriteText(Medium("logo.png"), kPixelPng);
+    testsupport::WriteText(m_registry.File("outside.png"), kPixelPng);
+    const std::string up =
+        "../" + std::filesystem::path(m_registry.Path()).filename().string() + "/outside.png";
     const std::string remote = "http://127.0.0.1:" + std::to_string(server.Port()) + "/logo.png";
     WriteConfig("1033.xml", R"(
         <Item Action="A" CommandLine="bin/install.sh"
               Title="&lt;img src=&quot;missing.png&quot; onerror=&quot;document.getElementById('A').click()&quot;&gt;Hushdesk"/>
         <Item Action="B" Title="&lt;img id=&quot;remote&quot; src=&quot;)" +
                                 remote + R"(&quot;&gt;Remote"
-              NotInstalledDescription="&lt;img id=&quot;logo&quot; src=&quot;logo.png&quot;&gt;"/>
+              NotInstalledDescription="&lt;img id=&quot;logo&quot; src=&quot;logo.png&quot;&gt;&lt;img id=&quot;outside&quot; src=&quot;file://)" +
+                                m_registry.File("outside.png") +
+                                R"(&quot;&gt;&lt;img id=&quot;up&quot; src=&quot;)" + up +
+                                R"(&quot;&gt;"/>
         <Item Action="C" Title="x&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;div style=&quot;display:none&quot;&gt;&lt;div&gt;&lt;div&gt;"/>
         <MainDialog Title="Hushdesk 1.0 Setup" Company="Kestrova" ExitLabel="Exit"/>)");
     installer::CSVDlg& dialog = ShowPage("1033.xml");
@@ -113,6 +119,8 @@ TEST_F(SetupPageTest, MarkupInTextsRunsNothingLoadsNothingElsewhereAndLeavesExit
               "true");
     // Images of the medium itself still show.
     EXPECT_EQ(PageValue(view, "String(document.getElementById('logo').naturalWidth)"), "1");
+    EXPECT_EQ(PageValue(view, "String(document.getElementById('outside').naturalWidth)"), "0");
+    EXPECT_EQ(PageValue(view, "String(document.getElementById('up').naturalWidth)"), "0");
     EXPECT_TRUE(SaveScreenshot(dialog, "setup-markup-in-texts"));
 
     // The page's own script still works: a click still launches.

@@ -4,8 +4,8 @@
 //
 // The template carries a content-security policy: only its own scripts (which
 // carry the nonce) run, no event-handler attribute in a configuration text
-// does, nothing is loaded from elsewhere, and images come from the medium
-// folder only.
+// does, and nothing is loaded from elsewhere; the images of configuration
+// texts come from the medium folder only.
 #pragma once
 
 #include <string>
@@ -15,9 +15,8 @@ namespace installer {
 // The template as written, with the %%POLICY%% and %%NONCE%% marks.
 const char* PageTemplate();
 
-// The template for a page whose base address is `mediumUrl` (the medium
-// folder's file:// address, ending in '/'), its scripts marked with `nonce`.
-std::string PageTemplateFor(const std::string& mediumUrl, const std::string& nonce);
+// The template with its policy, its scripts marked with `nonce`.
+std::string PageTemplateFor(const std::string& nonce);
 
 // A fresh nonce: 128 random bits in hexadecimal.
 std::string NewScriptNonce();
