@@ -1,5 +1,7 @@
 #include "LangSelectionDlg.h"
 
+#include "WindowText.h"
+
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/sizer.h>
@@ -21,7 +23,7 @@ constexpr int kDialogHeightDlu = 71;
 
 // A medium text, or the built-in one when the medium leaves it empty.
 wxString TextOr(const std::string& text, const char* builtIn) {
-    return text.empty() ? wxString(builtIn) : wxString::FromUTF8(text);
+    return text.empty() ? wxString(builtIn) : WindowText(text);
 }
 
 }  // namespace
@@ -34,7 +36,7 @@ CLangSelectionDlg::CLangSelectionDlg(wxWindow* parent, const LanguageChoice& cho
     m_list = new wxChoice(this, res::kIdcLanguageList);
     for (const LanguageOption& option : choice.options) {
         // The id travels with the item, as the list's item data did.
-        m_list->Append(wxString::FromUTF8(option.name),
+        m_list->Append(WindowText(option.name),
                        reinterpret_cast<void*>(static_cast<intptr_t>(option.id)));
     }
     auto* ok = new wxButton(this, wxID_OK, "OK");

@@ -9,6 +9,7 @@
 
 #include "LangSelectionDlg.h"
 #include "SVDlg.h"
+#include "WindowText.h"
 #include "platform/ShowMessage.h"
 
 namespace installer {
@@ -39,13 +40,12 @@ long IconStyle(uint32_t flags) {
 void InstallMessageBoxes() {
     platform::SetMessageHandler(
         [](const std::string& text, const std::string& caption, uint32_t flags) {
-            wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(caption),
-                         wxOK | IconStyle(flags));
+            wxMessageBox(WindowText(text), WindowText(caption), wxOK | IconStyle(flags));
         });
     platform::SetQuestionHandler(
         [](const std::string& text, const std::string& caption, uint32_t flags) {
-            const int answer = wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(caption),
-                                            wxYES_NO | IconStyle(flags));
+            const int answer =
+                wxMessageBox(WindowText(text), WindowText(caption), wxYES_NO | IconStyle(flags));
             return answer == wxYES ? platform::kIdYes : platform::kIdNo;
         });
 }

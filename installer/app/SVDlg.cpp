@@ -1,4 +1,5 @@
 #include "SVDlg.h"
+#include "WindowText.h"
 
 #include <gdk/gdk.h>
 #include <glib.h>
@@ -51,7 +52,7 @@ bool CSVDlg::IsWebViewAvailable() {
 
 CSVDlg::CSVDlg(wxWindow* parent, Config config, int languageId, Launcher& launcher)
     : m_config(std::move(config)), m_languageId(languageId) {
-    Create(parent, res::kIddSetupDialog, wxString::FromUTF8(m_config.Title), wxDefaultPosition,
+    Create(parent, res::kIddSetupDialog, WindowText(m_config.Title), wxDefaultPosition,
            wxDefaultSize, wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER);
     if (languageId == kRightToLeftLanguageId) {
         SetLayoutDirection(wxLayout_RightToLeft);
@@ -88,8 +89,7 @@ CSVDlg::CSVDlg(wxWindow* parent, Config config, int languageId, Launcher& launch
     SetAcceleratorTable(wxAcceleratorTable(2, keys));
 
     const std::string baseUrl = CurrentDirectoryUrl();
-    m_view->SetPage(wxString::FromUTF8(PageTemplateFor(NewScriptNonce())),
-                    wxString::FromUTF8(baseUrl));
+    m_view->SetPage(WindowText(PageTemplateFor(NewScriptNonce())), WindowText(baseUrl));
 }
 
 CSVDlg::~CSVDlg() = default;
@@ -156,11 +156,11 @@ void CSVDlg::Apply(const PageUpdate& update) {
         case PageCommand::Show:
             break;
     }
-    SetTitle(wxString::FromUTF8(update.page.title));
+    SetTitle(WindowText(update.page.title));
     // Asynchronous: a synchronous script runs a nested event loop, in which a
     // queued click could start a second installer.
     RunPageScript(
-        wxString::FromUTF8(SetBodyScript(update.page.body, update.page.texts, update.generation)));
+        WindowText(SetBodyScript(update.page.body, update.page.texts, update.generation)));
     SizeForPage(update.page.size);
     m_firstPageShown = true;
 }

@@ -12,6 +12,7 @@
 
 #include "SVDlg.h"
 #include "SetupGuiTest.h"
+#include "WindowText.h"
 #include "testsupport/Files.h"
 #include "testsupport/ScopedEnv.h"
 #include "testsupport/TempFolder.h"
@@ -154,6 +155,15 @@ TEST_F(SetupPageTest, DocumentsWithTheExecuteBitOpenWithTheDesktop) {
     EXPECT_TRUE(PumpUntil([&] { return ReadText(desktop.File("opened")) == expected; }))
         << ReadText(desktop.File("opened"));
     EXPECT_FALSE(std::filesystem::exists(Medium("ran-by-a-shell")));
+}
+
+// A folder named in a legacy code page must not give an empty box or title.
+TEST(WindowTextTest, BytesThatAreNotUtf8NeverEmptyAText) {
+    EXPECT_EQ(installer::WindowText("Установка"), wxString::FromUTF8("Установка"));
+    const wxString path = installer::WindowText("/media/\xC7\xE0\xEF/1033.xml");
+    EXPECT_TRUE(path.StartsWith("/media/")) << path;
+    EXPECT_TRUE(path.EndsWith("/1033.xml")) << path;
+    EXPECT_NE(path.Find(wxUniChar(0xFFFD)), wxNOT_FOUND) << path;
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 #include <filesystem>
 
 #include "SVDlg.h"
+#include "SetupGuiTest.h"
 #include "installer/PageBuilder.h"
 #include "installer/StartUp.h"
-#include "SetupGuiTest.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "testsupport/Files.h"
@@ -161,7 +161,8 @@ TEST_F(FullerSampleMediumTest, WalksEveryKindOfEntryAndTheSingleItemMedium) {
     installer::CSVDlg& dialog = ShowPage("1033.xml");
     EXPECT_EQ(Marks(), "MarkRed:DirectX:»");
     Click("PreInstall");
-    ASSERT_TRUE(PumpUntil([&] { return Marks().find(":Tools:1") != std::string::npos; })) << Marks();
+    ASSERT_TRUE(PumpUntil([&] { return Marks().find(":Tools:1") != std::string::npos; }))
+        << Marks();
     EXPECT_EQ(Marks(), "DigitRed:Tools:1|DigitGreen:Player:2|PdfBlue:Guide:PDF");
     EXPECT_TRUE(SaveScreenshot(dialog, "setup-fuller-medium"));
 
@@ -173,15 +174,16 @@ TEST_F(FullerSampleMediumTest, WalksEveryKindOfEntryAndTheSingleItemMedium) {
     const uint64_t generation = dialog.Page().Generation();
     ClickTitle("Guide");
     ASSERT_TRUE(PumpUntil([&] { return dialog.Page().Generation() > generation; }));
-    EXPECT_TRUE(PumpUntil(
-        [&] { return Opened() == Medium("full/../docs/hushdesk-guide.pdf") + "\n"; }))
-        << Opened();
+    EXPECT_TRUE(PumpUntil([&] {
+        return Opened() == Medium("full/../docs/hushdesk-guide.pdf") + "\n";
+    })) << Opened();
     ClosePage();
 
     installer::CSVDlg& arabic = ShowPage("1025.xml", installer::kRightToLeftLanguageId);
     EXPECT_EQ(Marks(), "DigitGreen:Tools:1|DigitGreen:Player:2|PdfBlue:Guide:PDF");
-    EXPECT_EQ(PageValue(*arabic.WebView(), "String(document.querySelectorAll('div.table_rtl').length)"),
-              "1");
+    EXPECT_EQ(
+        PageValue(*arabic.WebView(), "String(document.querySelectorAll('div.table_rtl').length)"),
+        "1");
     EXPECT_EQ(arabic.GetTitle(), wxString::FromUTF8("إعداد أدوات Hushdesk"));
     EXPECT_TRUE(SaveScreenshot(arabic, "setup-fuller-medium-arabic"));
     ClosePage();
