@@ -121,8 +121,8 @@ void CheckSkeleton(const Page& page, const std::set<std::string>& ids) {
         const size_t nameEnd = html.find_first_of(" >", at);
         Check(nameEnd != std::string::npos);
         const std::string name = html.substr(at, nameEnd - at);
-        Check(name == "div" || name == "span" || name == "table" || name == "tr" ||
-              name == "td" || name == "br");
+        Check(name == "div" || name == "span" || name == "table" || name == "tr" || name == "td" ||
+              name == "br");
         at = nameEnd;
         while (html[at] == ' ') {
             const size_t equals = html.find('=', at);
