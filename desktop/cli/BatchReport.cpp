@@ -1,12 +1,13 @@
 #include "BatchReport.h"
 
 #include <fcntl.h>
-#include <sndfile.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "pipeline/SoundFileReader.h"
 
 namespace {
 
@@ -75,13 +76,20 @@ int WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 std::optional<RecordingFacts> ReadRecordingFacts(const std::string& path) {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (file == nullptr) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         return std::nullopt;
     }
-    sf_close(file);
-    return RecordingFacts{info.frames, info.samplerate, info.channels};
+    std::optional<RecordingFacts> facts;
+    {
+        SoundFileReader reader;
+        if (reader.Open(fd)) {
+            const SoundFormat& format = reader.Format();
+            facts = RecordingFacts{format.frames, format.sampleRate, format.channels};
+        }
+    }
+    close(fd);
+    return facts;
 }
 
 std::string JsonString(std::string_view text) {
