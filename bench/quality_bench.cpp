@@ -1,14 +1,19 @@
 // How well each cleaner keeps speech and removes noise, measured against the
 // clean speech. The test set is made at run time and cached: espeak-ng speech
-// in two voices, mixed with six noises (white, pink, brown, 50 Hz hum with
-// harmonics, a 1 kHz whistle, babble) at 0, 5, 10 and 20 dB SNR, at 8 and
-// 16 kHz. Every mixture is cleaned by hushdesk-clean (defaults, with tone
-// cleaning, and with the tracking noise estimate), by SpeexDSP's preprocessor (in this program, -18
-// dB), by sox's noise-profile reduction and, when ffmpeg is installed, by its afftdn.
+// in four takes (two voices reading sentences, one loud and one 20 dB quieter;
+// two more voices in continuous talk, one with pauses of over a second), mixed
+// with six noises (white, pink, brown, 50 Hz hum with harmonics, a 1 kHz
+// whistle, babble) at 0, 5, 10 and 20 dB SNR, at 8 and 16 kHz. Every mixture
+// is cleaned by hushdesk-clean (defaults, with tone cleaning, and in its speech
+// mode), by SpeexDSP's preprocessor (in this program, -18 dB), by sox's
+// noise-profile reduction and, when ffmpeg is installed, by its afftdn; the
+// noisy input itself is scored as "input".
 //
 // Each output is aligned to the clean speech by cross-correlation (the lag is
 // printed); no gain is applied, so a tool's fixed output gain counts. Per tool
-// and input SNR, the mean over both voices and all six noises of:
+// and input SNR, the mean over all takes and noises of:
+//   STOI        short-time objective intelligibility (Taal et al., 2011), 0..1
+//   SI-SDR +    scale-invariant SDR of the output minus that of the input, dB
 //   out SNR     10 log10(sum s^2 / sum (y - s)^2)
 //   segSNR +    segmental SNR (20 ms frames with speech, each held within
 //               -10..35 dB) of the output minus that of the noisy input
@@ -17,9 +22,12 @@
 //               where speech is 10 dB above the noise (negative: speech lost)
 //   LSD         log-spectral distance to the clean speech in frames with
 //               speech, dB
+// and then STOI and SI-SDR + per noise. The run also writes quality.svg into
+// the cache folder: SI-SDR + and STOI against input SNR, one line per tool.
 //
 //   quality_bench [cache-folder [tool-name-part]]   (only the tools whose name
-//                                                    contains the part)
+//                                                    contains the part, and
+//                                                    the input)
 #include <sndfile.h>
 #include <spawn.h>
 #include <speex/speex_preprocess.h>
@@ -35,7 +43,10 @@
 #include <map>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "SpeechMeasures.h"
 
 extern char** environ;
 
@@ -46,7 +57,6 @@ using Signal = std::vector<double>;
 
 constexpr int kRates[] = {8000, 16000};
 constexpr int kSnrs[] = {0, 5, 10, 20};
-constexpr double kPeak = 30000.0;     // mixtures are scaled to at most this peak
 constexpr double kLeadSeconds = 1.0;  // noise only, for the profile-based peers
 
 // ---- files and processes -------------------------------------------------
@@ -117,13 +127,42 @@ const char* const kBabbleText =
     "She said the garden needs water every evening in the summer. "
     "They sold the old car and bought two bicycles for the children.";
 
-// espeak-ng speech at `rate`, led by kLeadSeconds of silence.
-Signal Speak(const fs::path& folder, const std::string& voice, const std::string& text, int rate,
-             double lead) {
-    const fs::path raw = folder / ("raw-" + voice + ".wav");
-    const fs::path resampled = folder / ("speech-" + voice + "-" + std::to_string(rate) + ".wav");
+const char* const kTalk =
+    "So here is the plan for the next few weeks. First we finish the drawings for the new "
+    "kitchen, then we order the cabinets, and while we wait for them we paint the walls and fix "
+    "the floor in the hall. If the weather stays dry we can also start on the fence at the back "
+    "of the garden, which has been leaning for years.";
+const char* const kPausedTalk =
+    "<speak>Good morning, this is the weather for today. <break time=\"1200ms\"/> Clouds in "
+    "the north will clear by noon. <break time=\"1000ms\"/> In the south, expect light rain in "
+    "the afternoon and a cool evening. <break time=\"1400ms\"/> Tomorrow looks brighter "
+    "everywhere.</speak>";
+
+// One recording of the test set: who speaks what, how fast, and the peak of
+// its mixtures (a quiet take shows whether a cleaner depends on the level).
+struct Take {
+    std::string name;
+    std::string voice;
+    const char* text;
+    int wordsPerMinute;
+    double peak;
+};
+
+const Take kTakes[] = {
+    {"sentences-m", "en", kSentences, 150, 30000.0},
+    {"sentences-f-quiet", "en+f3", kSentences, 150, 3000.0},
+    {"talk-us", "en-us", kTalk, 175, 30000.0},
+    {"pauses-f", "en+f4", kPausedTalk, 160, 12000.0},
+};
+
+// espeak-ng speech at `rate`, led by `lead` seconds of silence.
+Signal Speak(const fs::path& folder, const std::string& name, const std::string& voice,
+             const std::string& text, int wordsPerMinute, int rate, double lead) {
+    const fs::path raw = folder / ("raw-" + name + ".wav");
+    const fs::path resampled = folder / ("speech-" + name + "-" + std::to_string(rate) + ".wav");
     if (!fs::exists(resampled)) {
-        if (!Run({"espeak-ng", "-v", voice, "-s", "150", "-w", raw.string(), text}) ||
+        if (!Run({"espeak-ng", "-m", "-v", voice, "-s", std::to_string(wordsPerMinute), "-w",
+                  raw.string(), text}) ||
             !Run({"sox", raw.string(), "-r", std::to_string(rate), "-c", "1", "-b", "16",
                   resampled.string(), "pad", std::to_string(lead), "0.3"})) {
             return {};
@@ -218,8 +257,8 @@ struct Mixture {
 };
 
 // Speech plus noise at `snr` dB (energy over the whole speech part), scaled
-// together so that the mixture peaks at kPeak.
-Mixture Mix(const Signal& speech, const Signal& noise, double snr, int rate) {
+// together so that the mixture peaks at `peakLevel`.
+Mixture Mix(const Signal& speech, const Signal& noise, double snr, int rate, double peakLevel) {
     const auto lead = static_cast<size_t>(kLeadSeconds * rate);
     const double gain =
         std::sqrt(Energy(speech, lead) / Energy(noise, lead) / std::pow(10.0, snr / 10));
@@ -231,7 +270,7 @@ Mixture Mix(const Signal& speech, const Signal& noise, double snr, int rate) {
         m.noisy[i] = speech[i] + gain * noise[i];
         peak = std::max(peak, std::fabs(m.noisy[i]));
     }
-    const double scale = kPeak / peak;
+    const double scale = peakLevel / peak;
     for (size_t i = 0; i < speech.size(); ++i) {
         m.clean[i] *= scale;
         m.noisy[i] *= scale;
@@ -245,21 +284,19 @@ struct Tool {
     std::string name;
     // Cleans `in` into `out`; false when it failed.
     bool (*clean)(const fs::path& in, const fs::path& out, int rate);
-    // Applied to the output before scoring (1: as written).
-    double scale = 1.0;
 };
 
-// The engine's fixed output gain; one row undoes it, to show what the noise
-// estimate does apart from it (an output 1.16 dB down can never be within
-// 18 dB of the clean speech).
-constexpr double kEngineOutputGain = 0.875;
+bool Unchanged(const fs::path& in, const fs::path& out, int) {
+    std::error_code error;
+    return fs::copy_file(in, out, fs::copy_options::overwrite_existing, error);
+}
 
 bool HushdeskDefaults(const fs::path& in, const fs::path& out, int) {
     return Run({HUSHDESK_CLEAN_PATH, "--quiet", "--force", in.string(), out.string()});
 }
 
-bool HushdeskTracking(const fs::path& in, const fs::path& out, int) {
-    return Run({HUSHDESK_CLEAN_PATH, "--quiet", "--force", "--estimator=tracking", in.string(),
+bool HushdeskSpeech(const fs::path& in, const fs::path& out, int) {
+    return Run({HUSHDESK_CLEAN_PATH, "--quiet", "--force", "--estimator=speech", in.string(),
                 out.string()});
 }
 
@@ -393,6 +430,8 @@ double Db(double ratio) {
 }
 
 struct Scores {
+    double stoi = 0;
+    double siSdrGain = 0;
     double outSnr = 0;
     double segSnrGain = 0;
     double pauseAttenuation = 0;
@@ -437,6 +476,11 @@ Scores Measure(const Mixture& m, const Signal& output, int rate) {
         ee += (y[n] - s[n]) * (y[n] - s[n]);
     }
     r.outSnr = Db(es / ee);
+    const Signal speechPart(s.begin() + static_cast<long>(from), s.end());
+    r.siSdrGain =
+        measures::SiSdr(speechPart, Signal(y.begin() + static_cast<long>(from), y.end())) -
+        measures::SiSdr(speechPart, Signal(x.begin() + static_cast<long>(from), x.end()));
+    r.stoi = measures::Stoi(s, y, rate);
 
     // Frames with speech: within 40 dB of the loudest 20 ms frame; pauses:
     // clean energy below 60 dB under it (espeak-ng's pauses are silent).
@@ -505,6 +549,136 @@ Scores Measure(const Mixture& m, const Signal& output, int rate) {
     return r;
 }
 
+struct Sum {
+    Scores scores;
+    int count = 0;
+    void Add(const Scores& r) {
+        scores.stoi += r.stoi;
+        scores.siSdrGain += r.siSdrGain;
+        scores.outSnr += r.outSnr;
+        scores.segSnrGain += r.segSnrGain;
+        scores.pauseAttenuation += r.pauseAttenuation;
+        scores.speechLevel += r.speechLevel;
+        scores.lsd += r.lsd;
+        scores.lag = r.lag;  // the same for every file of a tool
+        ++count;
+    }
+    Scores Mean() const {
+        Scores m = scores;
+        const double c = count > 0 ? count : 1;
+        m.stoi /= c;
+        m.siSdrGain /= c;
+        m.outSnr /= c;
+        m.segSnrGain /= c;
+        m.pauseAttenuation /= c;
+        m.speechLevel /= c;
+        m.lsd /= c;
+        return m;
+    }
+};
+
+// ---- the chart -----------------------------------------------------------
+
+const char* const kColours[] = {"#888888", "#1f77b4", "#17becf", "#d62728",
+                                "#2ca02c", "#9467bd", "#ff7f0e", "#8c564b"};
+
+// One panel: `value` of every tool against input SNR.
+void Panel(std::string& svg, double left, double top, const std::string& title,
+           const std::vector<std::string>& names, const std::vector<std::vector<double>>& values,
+           double low, double high, double step) {
+    const double width = 330.0;
+    const double height = 200.0;
+    const auto x = [&](int snr) { return left + width * snr / 20.0; };
+    const auto y = [&](double v) { return top + height * (high - v) / (high - low); };
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "<text x='%.1f' y='%.1f' font-size='13' font-weight='bold'>%s</text>\n", left,
+                  top - 10, title.c_str());
+    svg += line;
+    for (double v = low; v <= high + 1e-9; v += step) {
+        std::snprintf(line, sizeof line,
+                      "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='#dddddd'/>"
+                      "<text x='%.1f' y='%.1f' font-size='10' text-anchor='end'>%g</text>\n",
+                      left, y(v), left + width, y(v), left - 4, y(v) + 3, v);
+        svg += line;
+    }
+    for (const int snr : kSnrs) {
+        std::snprintf(line, sizeof line,
+                      "<text x='%.1f' y='%.1f' font-size='10' text-anchor='middle'>%d</text>\n",
+                      x(snr), top + height + 14, snr);
+        svg += line;
+    }
+    std::snprintf(line, sizeof line,
+                  "<text x='%.1f' y='%.1f' font-size='10' text-anchor='middle'>input SNR, "
+                  "dB</text>\n",
+                  left + width / 2, top + height + 28);
+    svg += line;
+    for (size_t t = 0; t < names.size(); ++t) {
+        std::string points;
+        for (size_t i = 0; i < std::size(kSnrs); ++i) {
+            std::snprintf(line, sizeof line, "%.1f,%.1f ", x(kSnrs[i]),
+                          y(std::clamp(values[t][i], low, high)));
+            points += line;
+        }
+        std::snprintf(line, sizeof line,
+                      "<polyline fill='none' stroke='%s' stroke-width='%s' points='%s'/>\n",
+                      kColours[t % std::size(kColours)],
+                      t == 0 ? "1.5' stroke-dasharray='4 3" : "2", points.c_str());
+        svg += line;
+    }
+}
+
+// STOI and SI-SDR + against input SNR at both rates, one line per tool.
+bool WriteChart(const fs::path& path, const std::vector<std::string>& names,
+                const std::map<int, std::vector<std::vector<Scores>>>& byRate) {
+    std::string svg =
+        "<svg xmlns='http://www.w3.org/2000/svg' width='800' height='600' "
+        "font-family='sans-serif'>\n<rect width='800' height='600' fill='white'/>\n";
+    double top = 40.0;
+    for (const auto& [rate, scores] : byRate) {
+        std::vector<std::vector<double>> gain;
+        std::vector<std::vector<double>> stoi;
+        double lowGain = 0.0;
+        double highGain = 0.0;
+        double lowStoi = 1.0;
+        for (const auto& tool : scores) {
+            gain.emplace_back();
+            stoi.emplace_back();
+            for (const Scores& s : tool) {
+                gain.back().push_back(s.siSdrGain);
+                stoi.back().push_back(s.stoi);
+                lowGain = std::min(lowGain, s.siSdrGain);
+                highGain = std::max(highGain, s.siSdrGain);
+                lowStoi = std::min(lowStoi, s.stoi);
+            }
+        }
+        const std::string hz = std::to_string(rate / 1000) + " kHz";
+        Panel(svg, 50, top, "SI-SDR improvement, dB (" + hz + ")", names, gain,
+              std::floor(lowGain / 2.0) * 2.0, std::ceil(highGain / 2.0) * 2.0, 2.0);
+        Panel(svg, 440, top, "STOI (" + hz + ")", names, stoi, std::floor(lowStoi * 20.0) / 20.0,
+              1.0, 0.05);
+        top += 260.0;
+    }
+    for (size_t t = 0; t < names.size(); ++t) {
+        char line[256];
+        const double lx = 50.0 + 250.0 * static_cast<double>(t % 3);
+        const double ly = top + 12.0 + 16.0 * static_cast<double>(t / 3);
+        std::snprintf(line, sizeof line,
+                      "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='%s' "
+                      "stroke-width='2'/><text x='%.1f' y='%.1f' font-size='11'>%s</text>\n",
+                      lx, ly - 4, lx + 20, ly - 4, kColours[t % std::size(kColours)], lx + 26, ly,
+                      names[t].c_str());
+        svg += line;
+    }
+    svg += "</svg>\n";
+    FILE* f = std::fopen(path.c_str(), "w");
+    if (f == nullptr) {
+        return false;
+    }
+    const bool ok = std::fwrite(svg.data(), 1, svg.size(), f) == svg.size();
+    return std::fclose(f) == 0 && ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -515,13 +689,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quality_bench: needs espeak-ng and sox (scripts/install-deps)\n");
         return 1;
     }
-    std::vector<Tool> tools = {
-        {"hushdesk-clean", HushdeskDefaults},
-        {"hushdesk-clean --tone", HushdeskTone},
-        {"hushdesk-clean tracking", HushdeskTracking},
-        {"  tracking, gain undone", HushdeskTracking, 1.0 / kEngineOutputGain},
-        {"speexdsp -18 dB", Speex},
-        {"sox noisered 0.21", SoxNoisered}};
+    std::vector<Tool> tools = {{"hushdesk-clean", HushdeskDefaults},
+                               {"hushdesk-clean --tone", HushdeskTone},
+                               {"hushdesk-clean speech", HushdeskSpeech},
+                               {"speexdsp -18 dB", Speex},
+                               {"sox noisered 0.21", SoxNoisered}};
     if (Installed("ffmpeg")) {
         tools.push_back({"ffmpeg afftdn nr=18", FfmpegAfftdn});
     } else {
@@ -531,38 +703,38 @@ int main(int argc, char** argv) {
         const std::string part = argv[2];
         std::erase_if(tools, [&](const Tool& t) { return t.name.find(part) == std::string::npos; });
     }
-    const std::vector<std::string> voices = {"en", "en+f3"};
+    tools.insert(tools.begin(), Tool{"input", Unchanged});
     const std::vector<std::string> noises = {"white", "pink", "brown", "hum", "whistle", "babble"};
 
-    std::printf("quality_bench: %zu voices x %zu noises per row, test set in %s\n", voices.size(),
-                noises.size(), cache.c_str());
+    std::printf("quality_bench: %zu takes x %zu noises per row, test set in %s\n",
+                std::size(kTakes), noises.size(), cache.c_str());
+    std::map<int, std::vector<std::vector<Scores>>> chart;  // rate -> tool -> snr
     for (const int rate : kRates) {
-        const Signal babble = Speak(cache, "en+m3", kBabbleText, rate, 0.0);
+        const Signal babble = Speak(cache, "babble", "en+m3", kBabbleText, 150, rate, 0.0);
         std::vector<Signal> speech;
-        for (const auto& v : voices) {
-            speech.push_back(Speak(cache, v, kSentences, rate, kLeadSeconds));
+        for (const Take& take : kTakes) {
+            speech.push_back(Speak(cache, take.name, take.voice, take.text, take.wordsPerMinute,
+                                   rate, kLeadSeconds));
             if (speech.back().empty() || babble.empty()) {
                 std::fprintf(stderr, "quality_bench: espeak-ng or sox failed\n");
                 return 1;
             }
         }
-        // (tool, snr) -> summed scores and count
-        std::map<std::pair<size_t, int>, std::pair<Scores, int>> sums;
-        for (size_t v = 0; v < voices.size(); ++v) {
-            for (const auto& kind : noises) {
-                const Signal noise = MakeNoise(kind, speech[v].size(), rate, babble);
+        std::map<std::pair<size_t, int>, Sum> bySnr;             // (tool, snr)
+        std::map<std::tuple<size_t, size_t, int>, Sum> byNoise;  // (tool, noise, snr)
+        for (size_t v = 0; v < std::size(kTakes); ++v) {
+            for (size_t k = 0; k < noises.size(); ++k) {
+                const Signal noise = MakeNoise(noises[k], speech[v].size(), rate, babble);
                 for (const int snr : kSnrs) {
-                    Mixture m = Mix(speech[v], noise, snr, rate);
-                    const std::string stem = std::to_string(rate) + "-" + voices[v] + "-" + kind +
-                                             "-" + std::to_string(snr) + "dB";
+                    Mixture m = Mix(speech[v], noise, snr, rate, kTakes[v].peak);
+                    const std::string stem = std::to_string(rate) + "-" + kTakes[v].name + "-" +
+                                             noises[k] + "-" + std::to_string(snr) + "dB";
                     m.file = cache / ("in-" + stem + ".wav");
                     WriteWav(m.file, m.noisy, rate);
                     for (size_t t = 0; t < tools.size(); ++t) {
                         const fs::path out = cache / ("out-" + stem + ".wav");
-                        Signal y = tools[t].clean(m.file, out, rate) ? ReadWav(out) : Signal{};
-                        for (double& v : y) {
-                            v *= tools[t].scale;
-                        }
+                        const Signal y =
+                            tools[t].clean(m.file, out, rate) ? ReadWav(out) : Signal{};
                         fs::remove(out);
                         if (y.empty()) {
                             std::fprintf(stderr, "quality_bench: %s failed on %s\n",
@@ -570,40 +742,66 @@ int main(int argc, char** argv) {
                             return 1;
                         }
                         const Scores s = Measure(m, y, rate);
-                        auto& [sum, count] = sums[{t, snr}];
-                        sum.outSnr += s.outSnr;
-                        sum.segSnrGain += s.segSnrGain;
-                        sum.pauseAttenuation += s.pauseAttenuation;
-                        sum.speechLevel += s.speechLevel;
-                        sum.lsd += s.lsd;
-                        sum.lag = s.lag;  // the same for every file of a tool
-                        ++count;
+                        bySnr[{t, snr}].Add(s);
+                        byNoise[{t, k, snr}].Add(s);
                     }
                     fs::remove(m.file);
                 }
             }
         }
         std::printf(
-            "\n%d Hz                    in SNR  out SNR  segSNR +  pause att  speech dB    LSD   "
-            "lag\n",
+            "\n%d Hz                 in SNR   STOI  SI-SDR +  out SNR  segSNR +  pause att  "
+            "speech dB    LSD   lag\n",
             rate);
+        auto& rateChart = chart[rate];
         for (size_t t = 0; t < tools.size(); ++t) {
-            Scores mean{};
+            Sum overall;
+            rateChart.emplace_back();
             for (const int snr : kSnrs) {
-                const auto& [sum, count] = sums[{t, snr}];
-                const double c = count;
-                std::printf("%-24s %5d %8.1f %9.1f %10.1f %10.1f %6.1f %5d\n",
-                            tools[t].name.c_str(), snr, sum.outSnr / c, sum.segSnrGain / c,
-                            sum.pauseAttenuation / c, sum.speechLevel / c, sum.lsd / c, sum.lag);
-                mean.outSnr += sum.outSnr / c / std::size(kSnrs);
-                mean.segSnrGain += sum.segSnrGain / c / std::size(kSnrs);
-                mean.pauseAttenuation += sum.pauseAttenuation / c / std::size(kSnrs);
-                mean.speechLevel += sum.speechLevel / c / std::size(kSnrs);
-                mean.lsd += sum.lsd / c / std::size(kSnrs);
+                const Scores m = bySnr[{t, snr}].Mean();
+                rateChart.back().push_back(m);
+                std::printf("%-24s %5d %6.3f %9.1f %8.1f %9.1f %10.1f %10.1f %6.1f %5d\n",
+                            tools[t].name.c_str(), snr, m.stoi, m.siSdrGain, m.outSnr, m.segSnrGain,
+                            m.pauseAttenuation, m.speechLevel, m.lsd, m.lag);
+                overall.Add(m);
             }
-            std::printf("%-24s %5s %8.1f %9.1f %10.1f %10.1f %6.1f\n", "", "mean", mean.outSnr,
-                        mean.segSnrGain, mean.pauseAttenuation, mean.speechLevel, mean.lsd);
+            const Scores m = overall.Mean();
+            std::printf("%-24s %5s %6.3f %9.1f %8.1f %9.1f %10.1f %10.1f %6.1f\n", "", "mean",
+                        m.stoi, m.siSdrGain, m.outSnr, m.segSnrGain, m.pauseAttenuation,
+                        m.speechLevel, m.lsd);
+        }
+        std::printf("\n%d Hz per noise          STOI at", rate);
+        for (const int snr : kSnrs) {
+            std::printf(" %5d", snr);
+        }
+        std::printf(" dB    SI-SDR + at");
+        for (const int snr : kSnrs) {
+            std::printf(" %5d", snr);
+        }
+        std::printf(" dB\n");
+        for (size_t k = 0; k < noises.size(); ++k) {
+            for (size_t t = 0; t < tools.size(); ++t) {
+                std::printf("%-8s %-24s", noises[k].c_str(), tools[t].name.c_str());
+                for (const int snr : kSnrs) {
+                    std::printf(" %5.3f", byNoise[{t, k, snr}].Mean().stoi);
+                }
+                std::printf("               ");
+                for (const int snr : kSnrs) {
+                    std::printf(" %5.1f", byNoise[{t, k, snr}].Mean().siSdrGain);
+                }
+                std::printf("\n");
+            }
         }
     }
+    std::vector<std::string> names;
+    for (const Tool& t : tools) {
+        names.push_back(t.name);
+    }
+    const fs::path svg = cache / "quality.svg";
+    if (!WriteChart(svg, names, chart)) {
+        std::fprintf(stderr, "quality_bench: cannot write %s\n", svg.c_str());
+        return 1;
+    }
+    std::printf("\nchart: %s\n", svg.c_str());
     return 0;
 }

@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
             const fs::path voice16 = cache / ("voice-" + r + "-16k.wav");
             Shell("sox '" + voicePath.string() + "' -r 16000 '" + voice16.string() + "'");
             const std::vector<float> narrowVoice = Read(voice16);
-            for (const std::string estimate : {"described", "tracking"}) {
+            for (const std::string estimate : {"average", "speech"}) {
                 const fs::path out = cache / "out.wav";
                 const fs::path narrowOut = cache / "out-16k.wav";
                 if (!Shell(cleaner + " -q -f --estimator " + estimate + " '" + noisyPath.string() +

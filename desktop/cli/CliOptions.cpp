@@ -171,10 +171,14 @@ public:
                 }
             } else if (name == "--estimator") {
                 if (auto v = value()) {
-                    if (*v == "described" || *v == "tracking") {
-                        o.overrides.trackingNoise = *v == "tracking";
+                    // "described" and "tracking" are the names of an earlier
+                    // version, still taken so that scripts keep working.
+                    if (*v == "average" || *v == "described") {
+                        o.overrides.speechMode = false;
+                    } else if (*v == "speech" || *v == "tracking") {
+                        o.overrides.speechMode = true;
                     } else {
-                        BadValue(*v, name, "described, tracking");
+                        BadValue(*v, name, "average, speech");
                     }
                 }
             } else {
@@ -264,6 +268,6 @@ CleaningSettings ResolveSettings(const SettingOverrides& overrides, CleaningSett
     base.spectrum = overrides.spectrum.value_or(base.spectrum);
     base.tone = overrides.tone.value_or(base.tone);
     base.buffSize = overrides.buffSize.value_or(base.buffSize);
-    base.trackingNoise = overrides.trackingNoise.value_or(base.trackingNoise);
+    base.speechMode = overrides.speechMode.value_or(base.speechMode);
     return base;
 }

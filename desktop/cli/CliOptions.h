@@ -23,7 +23,7 @@ struct SettingOverrides {
     std::optional<bool> spectrum;
     std::optional<bool> tone;
     std::optional<uint32_t> buffSize;
-    std::optional<bool> trackingNoise;  // --estimator tracking
+    std::optional<bool> speechMode;  // --estimator speech
 };
 
 struct CliOptions {

@@ -14,6 +14,7 @@
 #include "GainRule.h"
 #include "NoiseTrackingLoops.h"
 #include "ProcessorState.h"
+#include "SpeechGainLoops.h"
 
 namespace velquor {
 namespace {
@@ -219,13 +220,49 @@ void BinGainsWith(SpectralState& state, float meanLevel, float* g) {
     }
 }
 
+// The speech mode's gains of bins 1..B into state.gains, after AnalyseWith
+// has left the bin powers in scratch row 0.
+template <class Math>
+void SpeechGainsWith(SpectralState& state, float meanLevel) {
+    const VelquorParams& p = *state.params;
+    const int b = state.blockLength;
+    float* power = ScratchRow(state, 0);  // becomes gamma
+    float* wiener = ScratchRow(state, 1);
+    float* argument = ScratchRow(state, 2);
+    float* logArgument = ScratchRow(state, 3);
+    float* expNegArgument = ScratchRow(state, 4);
+    float* factor = ScratchRow(state, 5);
+    PriorSnr(state.tracking.noisePower, state.speech.cleanSnr, b, power, wiener, argument,
+             expNegArgument);
+    Math::Log(argument + 1, logArgument + 1, b);
+    Math::Exp(expNegArgument + 1, expNegArgument + 1, b);
+    HalfExponentialIntegral(argument, logArgument, expNegArgument, b, factor);
+    Math::Exp(factor + 1, factor + 1, b);
+    const float* floor = state.floorCurve;
+    if (p.toneCleaning != 0) {
+        float* weight = ScratchRow(state, 3);
+        ToneWeights(state, state.fastAverage, weight);
+        WeightedFloor(state.floorCurve, weight, b, expNegArgument);
+        floor = expNegArgument;
+    }
+    state.floorGain = floor[b];
+    LsaGains(wiener, factor, power, floor, b, state.speech.cleanSnr, state.gains);
+    if (p.spectrumCorrection == 1) {
+        ApplyCorrection(state.levelAverage, state.correctionCurve, meanLevel, b, state.gains);
+    }
+}
+
 template <class Math>
 void ComputeGainsWith(SpectralState& state) {
     const FrameCoefficients coefficients = ComputeCoefficients(state);
     const float meanLevel = AnalyseWith<Math>(state, coefficients);
-    float* g = ScratchRow(state, 0);
-    BinGainsWith<Math>(state, meanLevel, g);
-    SmoothOverTime(g, state.blockLength, state.gains);
+    if (HasSpeechGain(state.speech) && state.params->noiseSuppression != 0) {
+        SpeechGainsWith<Math>(state, meanLevel);
+    } else {
+        float* g = ScratchRow(state, 0);
+        BinGainsWith<Math>(state, meanLevel, g);
+        SmoothOverTime(g, state.blockLength, state.gains);
+    }
     LowCut(state);
     SmoothAcrossFrequency(state);
 }

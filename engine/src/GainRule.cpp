@@ -46,6 +46,7 @@ void ResetBins(SpectralState& state) {
         state.noiseMagnitude[k] = kAverageStart;
     }
     ResetTracking(state.tracking, state.blockLength);
+    ResetSpeechGain(state.speech, state.blockLength);
 }
 
 FrameCoefficients ComputeCoefficients(SpectralState& state) {

@@ -70,6 +70,7 @@ void FreeArrays(SpectralState* state) {
     Release(state->noiseMagnitude);
     Release(state->binScratch);
     FreeTracking(state->tracking);
+    FreeSpeechGain(state->speech);
     FreeFftPlan(state->fftPlan);
 }
 
@@ -97,8 +98,9 @@ int32_t SetUp(SpectralState* state, int32_t sampleRateHz) {
         p.noiseTimeConstant = static_cast<float>(b) / rate;
     }
 
-    const bool tracking = p.noiseEstimator == kVelquorNoiseEstimateTracking;
-    if (!AllocateArrays(s, b) || (tracking && !SetUpTracking(s.tracking, b, sampleRateHz))) {
+    const bool speech = p.noiseEstimator == kVelquorNoiseEstimateSpeech;
+    if (!AllocateArrays(s, b) || (speech && (!SetUpTracking(s.tracking, b, sampleRateHz) ||
+                                             !SetUpSpeechGain(s.speech, b)))) {
         FreeArrays(state);
         return kVelquorOutOfMemory;
     }

@@ -7,6 +7,7 @@
 #include "AlignedArray.h"
 #include "NoiseTracking.h"
 #include "RealFft.h"
+#include "SpeechGain.h"
 #include "VelquorParams.h"
 
 namespace velquor {
@@ -47,12 +48,14 @@ struct alignas(kCacheLineBytes) SpectralState {
     // step's per-bin intermediate values.
     FftPlan fftPlan;
     float* binScratch = nullptr;  // kBinScratchRows rows of B+1
-    // The tracking noise estimate, set up by SetUp when the parameter block
-    // asks for it; otherwise it holds no arrays.
+    // The speech mode's noise estimate and gain rule, set up by SetUp when
+    // the parameter block asks for the speech mode; otherwise they hold no
+    // arrays.
     NoiseTracking tracking;
+    SpeechGain speech;
 };
 
-inline constexpr int kBinScratchRows = 2;
+inline constexpr int kBinScratchRows = 6;
 
 // Prepares the state for `sampleRateHz` from the parameter block (clamping and
 // writing back gainMaxDb and noiseTimeConstant). 0, kVelquorNoState,

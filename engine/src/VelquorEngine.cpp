@@ -62,7 +62,8 @@ int32_t VelquorEngine::Process(const int16_t* input, int16_t* output, int32_t co
             return result;
         }
     }
-    const float gain = m_params->outputGain;
+    // The speech mode has unity gain; the default keeps its fixed one.
+    const float gain = HasSpeechGain(m_state->speech) ? 1.0f : m_params->outputGain;
     for (int32_t i = 0; i < count; ++i) {
         output[i] = ToOutputSample(m_output[i], gain);
     }
@@ -115,8 +116,8 @@ int32_t VelquorEngine::GetNoiseEstimator() {
 }
 
 int32_t VelquorEngine::SetNoiseEstimator(int32_t estimator) {
-    m_params->noiseEstimator = estimator == kVelquorNoiseEstimateTracking
-                                   ? kVelquorNoiseEstimateTracking
+    m_params->noiseEstimator = estimator == kVelquorNoiseEstimateSpeech
+                                   ? kVelquorNoiseEstimateSpeech
                                    : kVelquorNoiseEstimateAverage;
     return m_params->noiseEstimator;
 }

@@ -191,7 +191,7 @@ TEST(Allocation, ProcessAllocatesNothingAndReleaseFreesAll) {
         v = static_cast<int16_t>(noise.Next(9000.0f));
     }
     std::vector<int16_t> out(4096);
-    for (const int32_t estimator : {kVelquorNoiseEstimateAverage, kVelquorNoiseEstimateTracking}) {
+    for (const int32_t estimator : {kVelquorNoiseEstimateAverage, kVelquorNoiseEstimateSpeech}) {
         const long liveBefore = Live();
         IVelquor* engine = CreateVelquor();
         ASSERT_NE(engine, nullptr);

@@ -317,10 +317,16 @@ TEST_F(CliTest, EstimatorOptionChoosesTheNoiseEstimate) {
         return ReadBytes(folder.File(name));
     };
     const std::vector<uint8_t> defaults = clean({}, "defaults.wav");
+    EXPECT_TRUE(clean({"--estimator", "average"}, "average.wav") == defaults);
+    const std::vector<uint8_t> speech = clean({"--estimator=speech"}, "speech.wav");
+    EXPECT_FALSE(speech.empty());
+    EXPECT_TRUE(speech != defaults);
+    // The names of an earlier version still work.
     EXPECT_TRUE(clean({"--estimator", "described"}, "described.wav") == defaults);
-    const std::vector<uint8_t> tracking = clean({"--estimator=tracking"}, "tracking.wav");
-    EXPECT_FALSE(tracking.empty());
-    EXPECT_TRUE(tracking != defaults);
+    EXPECT_TRUE(clean({"--estimator=tracking"}, "tracking.wav") == speech);
+    const RunResult bad = RunCli({"--estimator", "fast", in, folder.File("bad.wav")}, run);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("average, speech"), std::string::npos) << bad.err;
     // Not stored with the settings: saved settings leave it at its default.
     EXPECT_TRUE(clean({"--use-saved-settings"}, "saved.wav") == defaults);
 }

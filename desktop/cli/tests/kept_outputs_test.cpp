@@ -88,14 +88,14 @@ struct Case {
 };
 
 CleaningSettings Settings(uint32_t buffSize, uint32_t gainMaxDb, bool tone, bool spectrum,
-                          bool whiteNoise, bool tracking, bool noiseCancel = true) {
+                          bool whiteNoise, bool speech, bool noiseCancel = true) {
     CleaningSettings s;
     s.buffSize = buffSize;
     s.gainMaxDb = gainMaxDb;
     s.tone = tone;
     s.spectrum = spectrum;
     s.whiteNoise = whiteNoise;
-    s.trackingNoise = tracking;
+    s.speechMode = speech;
     s.noiseCancel = noiseCancel;
     return s;
 }

@@ -45,7 +45,7 @@ TEST(StreamMatchesJobs, EveryFormatRateChannelCountBuffSizeAndPassCount) {
                         settings.tone = run % 2 == 1;
                         settings.spectrum = run % 3 == 0;
                         settings.gainMaxDb = run % 4 == 0 ? 12 : 18;
-                        settings.trackingNoise = run % 5 < 2;
+                        settings.speechMode = run % 5 < 2;
                         ++run;
                         const std::string streamed = folder.File("streamed.wav");
                         const std::string jobs = folder.File("jobs.wav");
@@ -69,7 +69,7 @@ TEST(StreamMatchesJobs, EveryFormatRateChannelCountBuffSizeAndPassCount) {
     }
 }
 
-// The tracking noise estimate reaches the engines of both paths: it changes
+// The speech mode reaches the engines of both paths: it changes
 // the output of each, and each still matches the other.
 TEST(StreamMatchesJobs, TheNoiseEstimateReachesBothPaths) {
     testsupport::TempFolder folder;
@@ -80,7 +80,7 @@ TEST(StreamMatchesJobs, TheNoiseEstimateReachesBothPaths) {
     for (const bool tracking : {false, true}) {
         for (const bool viaJobs : {false, true}) {
             CleaningSettings settings;
-            settings.trackingNoise = tracking;
+            settings.speechMode = tracking;
             const std::string out = folder.File("out.wav");
             ASSERT_EQ(Clean(in, out, settings, 1, viaJobs).status, ExitStatus::Ok);
             outputs[tracking][viaJobs] = testsupport::ReadBytes(out);

@@ -24,6 +24,6 @@ void ApplyCleaningSettings(IVelquor& engine, const CleaningSettings& settings) {
     engine.SetSpectrumCorrection(settings.spectrum ? 1 : 0);
     engine.SetToneCleaning(settings.tone ? 1 : 0);
     engine.SetGainMaxDb(static_cast<int32_t>(std::min<uint32_t>(settings.gainMaxDb, INT32_MAX)));
-    engine.SetNoiseEstimator(settings.trackingNoise ? kVelquorNoiseEstimateTracking
-                                                    : kVelquorNoiseEstimateAverage);
+    engine.SetNoiseEstimator(settings.speechMode ? kVelquorNoiseEstimateSpeech
+                                                 : kVelquorNoiseEstimateAverage);
 }

@@ -22,11 +22,12 @@ inline constexpr int32_t kVelquorOutOfMemory = -2;
 inline constexpr int32_t kVelquorWrongLength = -3;
 inline constexpr int32_t kVelquorWrongRate = -4;
 
-// Noise estimates (SetNoiseEstimator): a running mean of log magnitudes over
-// every frame (the default), or a speech-presence-gated average of bin powers
-// that keeps speech out of the estimate.
+// Modes of the noise estimate (SetNoiseEstimator): a running mean of log
+// magnitudes over every frame (the default), or the speech mode: a
+// speech-presence-gated average of bin powers that keeps speech out of the
+// estimate, a gain rule that keeps the voice, and no fixed output gain.
 inline constexpr int32_t kVelquorNoiseEstimateAverage = 0;
-inline constexpr int32_t kVelquorNoiseEstimateTracking = 1;
+inline constexpr int32_t kVelquorNoiseEstimateSpeech = 1;
 
 // Most samples one Process call takes; a call must also be a whole number of
 // 256-sample blocks.
@@ -66,7 +67,7 @@ public:
     // against the thirteen still compile; such an engine has only the
     // default estimate.
     virtual int32_t GetNoiseEstimator() { return kVelquorNoiseEstimateAverage; }
-    // Stores kVelquorNoiseEstimateTracking for that value and
+    // Stores kVelquorNoiseEstimateSpeech for that value and
     // kVelquorNoiseEstimateAverage for any other; returns the stored value.
     // Takes effect at the next Init.
     virtual int32_t SetNoiseEstimator(int32_t) { return kVelquorNoiseEstimateAverage; }
