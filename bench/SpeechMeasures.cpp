@@ -43,11 +43,17 @@ void Fft(std::vector<std::complex<double>>& a) {
             std::swap(a[i], a[j]);
         }
     }
+    // Twiddles of the largest stage; stage `len` takes every (n / len)-th.
+    std::vector<std::complex<double>> twiddles(n / 2);
+    for (size_t j = 0; j < n / 2; ++j) {
+        const double angle = -2.0 * std::numbers::pi * static_cast<double>(j) / n;
+        twiddles[j] = {std::cos(angle), std::sin(angle)};
+    }
     for (size_t len = 2; len <= n; len <<= 1) {
-        const double angle = -2.0 * std::numbers::pi / static_cast<double>(len);
+        const size_t stride = n / len;
         for (size_t i = 0; i < n; i += len) {
             for (size_t j = 0; j < len / 2; ++j) {
-                const std::complex<double> w(std::cos(angle * j), std::sin(angle * j));
+                const std::complex<double> w = twiddles[j * stride];
                 const auto u = a[i + j];
                 const auto v = a[i + j + len / 2] * w;
                 a[i + j] = u + v;
@@ -158,28 +164,49 @@ Signal Resample(const Signal& x, int fromHz, int toHz) {
     if (fromHz == toHz) {
         return x;
     }
-    const double step = static_cast<double>(fromHz) / toHz;  // input samples per output sample
+    // Output n lies at input position n * down / up: its whole part moves the
+    // kernel, its fraction (one of `up` phases) picks a precomputed kernel.
+    const int common = std::gcd(fromHz, toHz);
+    const long up = toHz / common;
+    const long down = fromHz / common;
+    const double step = static_cast<double>(down) / static_cast<double>(up);
     // Cutoff a little under the lower Nyquist frequency, in input-sample units.
     const double cutoff = 0.5 * std::min(1.0, 1.0 / step) * 0.95;
     const double reach = kResampleHalfTaps * std::max(1.0, step);
+    const long taps = static_cast<long>(std::ceil(reach));
+    std::vector<std::vector<double>> kernels(static_cast<size_t>(up));
+    for (long phase = 0; phase < up; ++phase) {
+        const double fraction = static_cast<double>(phase) / static_cast<double>(up);
+        for (long j = -taps; j <= taps; ++j) {
+            const double d = fraction - static_cast<double>(j);  // output minus input position
+            double h = 0.0;
+            if (std::fabs(d) < reach) {
+                const double arg = 2.0 * cutoff * d;
+                const double sinc = std::fabs(arg) < 1e-12 ? 1.0
+                                                           : std::sin(std::numbers::pi * arg) /
+                                                                 (std::numbers::pi * arg);
+                // Blackman window over +-reach.
+                const double u = (d / reach + 1.0) * 0.5;
+                const double window = 0.42 - 0.5 * std::cos(2.0 * std::numbers::pi * u) +
+                                      0.08 * std::cos(4.0 * std::numbers::pi * u);
+                h = 2.0 * cutoff * sinc * window;
+            }
+            kernels[static_cast<size_t>(phase)].push_back(h);
+        }
+    }
     const auto count = static_cast<size_t>(static_cast<double>(x.size()) / step);
+    const long length = static_cast<long>(x.size());
     Signal y(count, 0.0);
     for (size_t n = 0; n < count; ++n) {
-        const double t = static_cast<double>(n) * step;
-        const long first = std::max(0L, static_cast<long>(std::ceil(t - reach)));
-        const long last = std::min(static_cast<long>(x.size()) - 1, static_cast<long>(t + reach));
+        const long position = static_cast<long>(n) * down;
+        const long base = position / up;
+        const std::vector<double>& h = kernels[static_cast<size_t>(position % up)];
         double sum = 0.0;
-        for (long k = first; k <= last; ++k) {
-            const double d = t - static_cast<double>(k);
-            const double arg = 2.0 * cutoff * d;
-            const double sinc = std::fabs(arg) < 1e-12
-                                    ? 1.0
-                                    : std::sin(std::numbers::pi * arg) / (std::numbers::pi * arg);
-            // Blackman window over +-reach.
-            const double u = (d / reach + 1.0) * 0.5;
-            const double window = 0.42 - 0.5 * std::cos(2.0 * std::numbers::pi * u) +
-                                  0.08 * std::cos(4.0 * std::numbers::pi * u);
-            sum += x[static_cast<size_t>(k)] * 2.0 * cutoff * sinc * window;
+        for (long j = -taps; j <= taps; ++j) {
+            const long k = base + j;
+            if (k >= 0 && k < length) {
+                sum += x[static_cast<size_t>(k)] * h[static_cast<size_t>(j + taps)];
+            }
         }
         y[n] = sum;
     }

@@ -34,6 +34,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -459,10 +460,12 @@ double SegmentalSnr(const Signal& s, const Signal& y, int rate, double activeEne
     return count > 0 ? sum / count : 0.0;
 }
 
-Scores Measure(const Mixture& m, const Signal& output, int rate) {
+// `knownLag`: the tool's lag from an earlier file (a tool's lag does not
+// depend on the recording), or INT_MIN to find it.
+Scores Measure(const Mixture& m, const Signal& output, int rate, int knownLag) {
     Scores r;
     const int maxLag = rate / 16;  // 62.5 ms
-    r.lag = FindLag(m.clean, output, maxLag);
+    r.lag = knownLag != INT_MIN ? knownLag : FindLag(m.clean, output, maxLag);
     const Signal y = Shifted(output, r.lag, m.clean.size());
     const Signal& s = m.clean;
     const Signal& x = m.noisy;
@@ -720,6 +723,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
+        std::map<size_t, int> lags;                              // tool -> lag at this rate
         std::map<std::pair<size_t, int>, Sum> bySnr;             // (tool, snr)
         std::map<std::tuple<size_t, size_t, int>, Sum> byNoise;  // (tool, noise, snr)
         for (size_t v = 0; v < std::size(kTakes); ++v) {
@@ -741,7 +745,10 @@ int main(int argc, char** argv) {
                                          tools[t].name.c_str(), m.file.c_str());
                             return 1;
                         }
-                        const Scores s = Measure(m, y, rate);
+                        auto known = lags.find(t);
+                        const Scores s =
+                            Measure(m, y, rate, known != lags.end() ? known->second : INT_MIN);
+                        lags[t] = s.lag;
                         bySnr[{t, snr}].Add(s);
                         byNoise[{t, k, snr}].Add(s);
                     }

@@ -37,6 +37,7 @@ CTuneDlg::CTuneDlg(wxWindow* parent, CleaningSettings* settings, bool english)
         m_whiteNoise->SetValue(controls.whiteNoise);
         m_spectrum->SetValue(controls.spectrum);
         m_tone->SetValue(controls.tone);
+        m_speechMode->SetValue(controls.speechMode);
         m_buffSize->SetSelection(controls.bufferIndex);
         (controls.afterNc == 1 ? m_enable : m_disable)->SetValue(true);
     } else {
@@ -73,9 +74,12 @@ void CTuneDlg::CreateControls(bool english) {
         new wxCheckBox(this, res::IDC_WHITE_NOISE, ui::Text(res::kTextTuneWhiteNoise, english));
     m_spectrum = new wxCheckBox(this, res::IDC_SPECTRUM, ui::Text(res::kTextTuneSpectrum, english));
     m_tone = new wxCheckBox(this, res::IDC_TONE, ui::Text(res::kTextTuneTone, english));
+    m_speechMode =
+        new wxCheckBox(this, res::IDC_SPEECH_MODE, ui::Text(res::kTextTuneSpeechMode, english));
     body->Add(m_whiteNoise, 0, wxBOTTOM, gap);
     body->Add(m_spectrum, 0, wxBOTTOM, gap);
-    body->Add(m_tone, 0, wxBOTTOM, 2 * gap);
+    body->Add(m_tone, 0, wxBOTTOM, gap);
+    body->Add(m_speechMode, 0, wxBOTTOM, 2 * gap);
 
     auto* bufferRow = new wxBoxSizer(wxHORIZONTAL);
     m_buffSize = new wxChoice(this, res::IDC_BUFF_SIZE, wxDefaultPosition, wxDefaultSize,
@@ -122,6 +126,7 @@ void CTuneDlg::OnSave(wxCommandEvent&) {
         controls.whiteNoise = m_whiteNoise->GetValue();
         controls.spectrum = m_spectrum->GetValue();
         controls.tone = m_tone->GetValue();
+        controls.speechMode = m_speechMode->GetValue();
         controls.bufferIndex = m_buffSize->GetSelection();
         controls.afterNc = m_enable->GetValue() ? 1 : 0;
         uimodel::FromControls(controls, *m_pSettings);

@@ -26,6 +26,7 @@ private:
     wxCheckBox* m_whiteNoise = nullptr;   // 1008
     wxCheckBox* m_spectrum = nullptr;     // 1009
     wxCheckBox* m_tone = nullptr;         // 1010
+    wxCheckBox* m_speechMode = nullptr;   // 1100
     wxChoice* m_buffSize = nullptr;       // 1011
     wxRadioButton* m_disable = nullptr;   // 1012
     wxRadioButton* m_enable = nullptr;    // 1013

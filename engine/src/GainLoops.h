@@ -232,8 +232,9 @@ void SpeechGainsWith(SpectralState& state, float meanLevel) {
     float* logArgument = ScratchRow(state, 3);
     float* expNegArgument = ScratchRow(state, 4);
     float* factor = ScratchRow(state, 5);
-    PriorSnr(state.tracking.noisePower, state.speech.cleanSnr, b, power, wiener, argument,
-             expNegArgument);
+    PosteriorSnr(state.tracking.noisePower, b, power, logArgument);
+    PriorSnr(state.speech.cleanSnr, logArgument, b, wiener);
+    LsaArguments(power, b, wiener, argument, expNegArgument);
     Math::Log(argument + 1, logArgument + 1, b);
     Math::Exp(expNegArgument + 1, expNegArgument + 1, b);
     HalfExponentialIntegral(argument, logArgument, expNegArgument, b, factor);

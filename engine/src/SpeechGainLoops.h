@@ -17,27 +17,43 @@ constexpr float kMinPriorSnr = 0.0031623f;
 constexpr float kNoisePowerOfEstimate = 1.0f / 0.8134f;
 // Where E1's two approximations meet, and the least argument passed to ln.
 constexpr float kSeriesLimit = 1.0f;
-constexpr float kMinLsaArgument = 1e-20f;
+constexpr float kMinLsaArgument = 1e-20f;  // added to v: changes no v of interest
 constexpr float kMaxHalfE1 = 20.0f;
 constexpr float kMaxExpArgument = 87.0f;  // e^-v stays a normal float
 
-// A priori SNR, the Wiener factor xi / (1 + xi), the argument
-// v = xi / (1 + xi) * gamma of the gain and -v (for e^-v); `power` is
-// replaced by gamma.
-void PriorSnr(const float* __restrict noisePower, const float* __restrict cleanSnr, int b,
-              float* __restrict power, float* __restrict wiener, float* __restrict argument,
-              float* __restrict negArgument) {
+// The rule is split into short loops, each ending in its min or max, because
+// GCC will not vectorise a loop where a min or max feeds further arithmetic.
+
+// `power` becomes the a posteriori SNR gamma; `excess` is max(gamma - 1, 0).
+void PosteriorSnr(const float* __restrict noisePower, int b, float* __restrict power,
+                  float* __restrict excess) {
     for (int l = 1; l <= b; ++l) {
         const float gamma = power[l] / (noisePower[l] * kNoisePowerOfEstimate);
-        const float excess = MaxOf(gamma - 1.0f, 0.0f);
-        const float xi =
-            MaxOf(kDecisionWeight * cleanSnr[l] + (1.0f - kDecisionWeight) * excess, kMinPriorSnr);
-        const float w = xi / (1.0f + xi);
         power[l] = gamma;
-        wiener[l] = w;
-        const float v = MaxOf(w * gamma, kMinLsaArgument);
+        excess[l] = MaxOf(gamma - 1.0f, 0.0f);
+    }
+}
+
+// The decision-directed a priori SNR xi.
+void PriorSnr(const float* __restrict cleanSnr, const float* __restrict excess, int b,
+              float* __restrict xi) {
+    for (int l = 1; l <= b; ++l) {
+        xi[l] = MaxOf(kDecisionWeight * cleanSnr[l] + (1.0f - kDecisionWeight) * excess[l],
+                      kMinPriorSnr);
+    }
+}
+
+// `xi` becomes the Wiener factor xi / (1 + xi); the gain's argument
+// v = xi / (1 + xi) gamma (kept above 0 for its logarithm) and -v, held
+// where e^-v is a normal float.
+void LsaArguments(const float* __restrict gamma, int b, float* __restrict xi,
+                  float* __restrict argument, float* __restrict negArgument) {
+    for (int l = 1; l <= b; ++l) {
+        const float w = xi[l] / (1.0f + xi[l]);
+        xi[l] = w;
+        const float v = w * gamma[l] + kMinLsaArgument;
         argument[l] = v;
-        negArgument[l] = -MinOf(v, kMaxExpArgument);
+        negArgument[l] = MaxOf(-v, -kMaxExpArgument);
     }
 }
 
@@ -48,10 +64,11 @@ void HalfExponentialIntegral(const float* __restrict argument, const float* __re
                              float* __restrict halfE1) {
     for (int l = 1; l <= b; ++l) {
         const float v = argument[l];
+        const float s = MinOf(v, kSeriesLimit);  // the series stays finite where unused
         const float series =
             -0.57721566f +
-            v * (0.99999193f +
-                 v * (-0.24991055f + v * (0.05519968f + v * (-0.00976004f + v * 0.00107857f)))) -
+            s * (0.99999193f +
+                 s * (-0.24991055f + s * (0.05519968f + s * (-0.00976004f + s * 0.00107857f)))) -
             logArgument[l];
         const float ratio = (v * (v + 2.334733f) + 0.250621f) / (v * (v + 3.330657f) + 1.681534f);
         const float tail = expNegArgument[l] / v * ratio;

@@ -327,8 +327,15 @@ TEST_F(CliTest, EstimatorOptionChoosesTheNoiseEstimate) {
     const RunResult bad = RunCli({"--estimator", "fast", in, folder.File("bad.wav")}, run);
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("average, speech"), std::string::npos) << bad.err;
-    // Not stored with the settings: saved settings leave it at its default.
+    // Saved settings carry it: absent is off, a stored 1 is the speech mode,
+    // and the command line still overrides it.
     EXPECT_TRUE(clean({"--use-saved-settings"}, "saved.wav") == defaults);
+    CleaningSettings saved;
+    saved.speechMode = true;
+    ASSERT_TRUE(SaveSettings(&saved));
+    EXPECT_TRUE(clean({"--use-saved-settings"}, "saved-speech.wav") == speech);
+    EXPECT_TRUE(clean({"--use-saved-settings", "--estimator", "average"}, "saved-average.wav") ==
+                defaults);
 }
 
 TEST_F(CliTest, AnInterruptedRunLeavesNoOutputAndNoTemporaryFiles) {

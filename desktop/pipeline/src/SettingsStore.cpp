@@ -12,6 +12,7 @@ constexpr char kToneName[] = "Tone";
 constexpr char kGainMaxName[] = "GainMaxDB";
 constexpr char kBuffSizeName[] = "BuffSize";
 constexpr char kAfterNcName[] = "AfterNC";
+constexpr char kSpeechModeName[] = "SpeechMode";
 constexpr char kEnglishName[] = "EnglishGUI";
 
 // Stored buffer sizes below this are taken as unusable and replaced.
@@ -75,6 +76,7 @@ bool LoadSettings(CleaningSettings* settings) {
     if (key.Read(kSettingsKeyPath, kAfterNcName, value) && value <= 1) {
         settings->afterNc = static_cast<int32_t>(value);
     }
+    settings->speechMode = key.Read(kSettingsKeyPath, kSpeechModeName, value) && value == 1;
     return true;
 }
 
@@ -90,6 +92,10 @@ bool SaveSettings(const CleaningSettings* settings) {
     WriteOrComplain(key, kGainMaxName, settings->gainMaxDb);
     WriteOrComplain(key, kBuffSizeName, settings->buffSize);
     WriteOrComplain(key, kAfterNcName, static_cast<uint32_t>(settings->afterNc));
+    uint32_t stored = 0;
+    if (settings->speechMode || key.Read(kSettingsKeyPath, kSpeechModeName, stored)) {
+        WriteOrComplain(key, kSpeechModeName, settings->speechMode ? 1 : 0);
+    }
     return true;
 }
 

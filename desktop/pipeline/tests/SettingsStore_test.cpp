@@ -154,6 +154,42 @@ TEST_F(SettingsStoreTest, SaveWritesTheSevenValuesInOrderAndTheyLoadBack) {
     EXPECT_EQ(loaded.afterNc, 1);
 }
 
+TEST_F(SettingsStoreTest, SpeechModeIsOnOnlyWhenStoredAsOne) {
+    CleaningSettings settings;
+    settings.speechMode = true;
+    ASSERT_TRUE(LoadSettings(&settings));
+    EXPECT_FALSE(settings.speechMode);  // absent: off
+    for (const auto& [value, on] : {std::pair{1u, true}, std::pair{0u, false}, std::pair{2u, false},
+                                    std::pair{0xffffffffu, false}}) {
+        Store("SpeechMode", value);
+        settings.speechMode = !on;
+        LoadSettings(&settings);
+        EXPECT_EQ(settings.speechMode, on) << value;
+    }
+}
+
+TEST_F(SettingsStoreTest, SpeechModeRoundTripsAndIsWrittenOnlyOnceUsed) {
+    // Off and never stored: the record keeps exactly the seven values.
+    CleaningSettings settings;
+    ASSERT_TRUE(SaveSettings(&settings));
+    EXPECT_FALSE(Stored("SpeechMode"));
+    EXPECT_EQ(Stored("AfterNC"), 0u);
+
+    settings.speechMode = true;
+    ASSERT_TRUE(SaveSettings(&settings));
+    EXPECT_EQ(Stored("SpeechMode"), 1u);
+    CleaningSettings loaded;
+    LoadSettings(&loaded);
+    EXPECT_TRUE(loaded.speechMode);
+
+    // Turned off again: stored as 0, read back as off.
+    settings.speechMode = false;
+    ASSERT_TRUE(SaveSettings(&settings));
+    EXPECT_EQ(Stored("SpeechMode"), 0u);
+    LoadSettings(&loaded);
+    EXPECT_FALSE(loaded.speechMode);
+}
+
 TEST_F(SettingsStoreTest, FailedWriteShowsTheRussianBoxAndTheRestIsWritten) {
     platform::SetRegWriteFaultForTesting(
         [](RegRoot, std::string_view, std::string_view name) { return name == "NioseCancel"; });

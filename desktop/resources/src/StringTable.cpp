@@ -386,6 +386,9 @@ constexpr Entry kEntries[] = {
     {IDS_ABOUT_DATE_EN, "Date of Product generation: "},
     {IDS_ABOUT_OK, "OK"},
 
+    {IDS_TUNE_SPEECH_MODE, "Keep speech (adaptive noise estimate)"},
+    {IDS_TUNE_SPEECH_MODE + 1, "Сохранять речь (адаптивная оценка шума)"},
+
     {IDS_SETUP_NO_CONFIGURATION,
      "No installation language can be offered: this folder holds no readable configuration file "
      "with a language entry:\n%s"},

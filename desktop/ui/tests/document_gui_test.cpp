@@ -24,6 +24,8 @@
 #include "PipelineTestSupport.h"
 #include "UiText.h"
 #include "WxIds.h"
+#include "pipeline/SettingsStore.h"
+#include "platform/Registry.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 #include "testsupport/Files.h"
@@ -137,11 +139,12 @@ protected:
         return samples;
     }
 
-    // What hushdesk-clean writes for `input` with the same (default) settings.
-    std::string BatchClean(const std::string& input) {
+    // What hushdesk-clean writes for `input` with the same (default) settings,
+    // or with `options` added.
+    std::string BatchClean(const std::string& input, const std::string& options = {}) {
         const std::string output = input + ".batch.wav";
-        const std::string command =
-            std::string("'") + HUSHDESK_CLEAN_PATH + "' -q '" + input + "' '" + output + "'";
+        const std::string command = std::string("'") + HUSHDESK_CLEAN_PATH + "' -q -f " + options +
+                                    " '" + input + "' '" + output + "'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         return output;
     }
@@ -243,6 +246,18 @@ TEST_F(DocumentTest, AForeignRateIsRefusedWithTheFormatBoxAndNothingStaysOpen) {
         EXPECT_FALSE(Doc().CanPerform());
         EXPECT_FALSE(Doc().CanSaveCleaned());
     }
+}
+
+TEST_F(DocumentTest, TheSpeechModeCleansAsTheBatchCleanersSpeechMode) {
+    platform::RegWriteDword(platform::RegRoot::CurrentUser, kSettingsKeyPath, "SpeechMode", 1);
+    Start();
+    const std::string path = Write("talk.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 2, 40000);
+    ASSERT_TRUE(Doc().OpenPath(path));
+    SendCommand(*m_frame, res::ID_NOISE_CLEAN);
+    EXPECT_TRUE(Doc().m_settings.speechMode);
+    const std::vector<int16_t> cleaned = DocumentSamples();
+    EXPECT_EQ(cleaned, testsupport::ReadAllSamples(BatchClean(path, "--estimator speech")));
+    EXPECT_NE(cleaned, testsupport::ReadAllSamples(BatchClean(path)));
 }
 
 TEST_F(DocumentTest, CleaningGivesTheBatchCleanersSamplesAndFollowsAfterNc) {

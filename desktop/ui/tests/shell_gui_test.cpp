@@ -140,9 +140,52 @@ TEST_F(ShellTest, SettingsDialogShowsMapsAndSaves) {
     EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "BuffSize"), 1024u);
     EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "Tone"), 1u);
     EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "AfterNC"), 1u);
+    EXPECT_FALSE(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "SpeechMode"));
     Pump();
     EXPECT_EQ(frame.GetStatusBar()->GetStatusText(4).utf8_string(), "Gain Max (dB)  6");
     EXPECT_EQ(frame.GetStatusBar()->GetStatusText(6).utf8_string(), "Enable Recleaning");
+}
+
+// The speech-mode check box sits under the four switches, in both languages;
+// it is stored only once used.
+TEST_F(ShellTest, SettingsDialogKeepSpeechCheckBoxInBothLanguages) {
+    struct Case {
+        bool english;
+        const char* label;
+        const char* screenshot;
+    };
+    const Case cases[] = {
+        {true, "Keep speech (adaptive noise estimate)", "settings-dialog-speech-english"},
+        {false, "Сохранять речь (адаптивная оценка шума)", "settings-dialog-speech-russian"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(SaveLanguage(c.english));
+        CMainFrame& frame = StartProgram();
+        bool shownOn = true;
+        guitest::WhenModalDialogOpens([&](wxDialog& dialog) {
+            auto* box = dynamic_cast<wxCheckBox*>(dialog.FindWindow(res::IDC_SPEECH_MODE));
+            ASSERT_NE(box, nullptr);
+            const wxWindow* tone = dialog.FindWindow(res::IDC_TONE);
+            const wxWindow* buffer = dialog.FindWindow(res::IDC_BUFF_SIZE);
+            EXPECT_EQ(box->GetLabel().utf8_string(), c.label);
+            EXPECT_EQ(box->GetPosition().x, tone->GetPosition().x);
+            EXPECT_GT(box->GetPosition().y, tone->GetRect().GetBottom());
+            EXPECT_LT(box->GetRect().GetBottom(), buffer->GetPosition().y);
+            // The whole label fits in the dialog.
+            EXPECT_LE(box->GetRect().GetRight(), dialog.GetClientSize().x);
+            EXPECT_GE(box->GetSize().x, box->GetBestSize().x);
+            shownOn = box->GetValue();
+            box->SetValue(true);
+            EXPECT_TRUE(guitest::SaveScreenshot(dialog, c.screenshot));
+            guitest::PressButton(dialog, wxID_OK);
+        });
+        SendCommand(frame, res::ID_NOISE_SETTINGS);
+        EXPECT_FALSE(shownOn);
+        EXPECT_EQ(platform::RegReadDword(RegRoot::CurrentUser, kSettingsKeyPath, "SpeechMode"), 1u);
+        EXPECT_TRUE(frame.GetDocument().m_settings.speechMode);
+        StopProgram();
+        platform::RegWriteDword(RegRoot::CurrentUser, kSettingsKeyPath, "SpeechMode", 0);
+    }
 }
 
 TEST_F(ShellTest, SettingsDialogCancelLeavesTheStoreAsItWas) {

@@ -13,7 +13,5 @@ struct CleaningSettings {
     bool tone = false;         // "Tone"
     uint32_t buffSize = 1024;  // "BuffSize": 128..1024 in steps of 128
     int32_t afterNc = 0;       // "AfterNC": 1 lets a cleaned recording be cleaned again
-    // Not stored: the engine's speech mode instead of its default one, chosen
-    // on hushdesk-clean's command line only.
-    bool speechMode = false;
+    bool speechMode = false;   // "SpeechMode": the engine's speech mode
 };

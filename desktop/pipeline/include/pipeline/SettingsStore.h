@@ -31,10 +31,14 @@ public:
 };
 
 // Loads "NioseCancel", "WiteNoise", "Spectrum", "Tone", "GainMaxDB",
-// "BuffSize", "AfterNC" into `settings`, in that order. False only when
-// `settings` is null.
+// "BuffSize", "AfterNC" into `settings`, in that order, then "SpeechMode":
+// on only when it holds 1 (absent or any other value: off, so that records
+// stored before it existed keep their meaning). False only when `settings`
+// is null.
 bool LoadSettings(CleaningSettings* settings);
-// Writes the seven values in the same order. False only when `settings` is null.
+// Writes the seven values in the same order, then "SpeechMode" when it is on
+// or already stored (a record that never had it stays as it was). False only
+// when `settings` is null.
 bool SaveSettings(const CleaningSettings* settings);
 // "EnglishGUI": true (English) when missing or non-zero. False only when
 // `english` is null.

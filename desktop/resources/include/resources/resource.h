@@ -76,6 +76,8 @@ inline constexpr uint32_t IDC_VERSION_EN = 1021;
 inline constexpr uint32_t IDC_AFTER_NC_GROUP = 1022;  // settings dialog: group box
 inline constexpr uint32_t IDC_CANCEL_JOB = 1022;      // progress dialog: Cancel button
 inline constexpr uint32_t IDC_BUILD_DATE_EN = 1023;
+// Ours, beyond the original dialogs: above their 1000..1023.
+inline constexpr uint32_t IDC_SPEECH_MODE = 1100;  // settings dialog: speech mode
 
 // ---- Status-bar panes (field index = id - ID_INDICATOR_FIRST) --------------
 inline constexpr uint32_t ID_INDICATOR_NOISE_CANCEL = 111;
@@ -295,6 +297,9 @@ inline constexpr uint32_t IDS_RU_TUNE_ENABLE_RECLEANING = 4139;
 inline constexpr uint32_t IDS_RU_SAVE = 4140;
 inline constexpr uint32_t IDS_RU_CANCEL = 4141;  // also the progress dialog's button
 
+// The settings dialog's speech-mode check box (ours; Russian at id + 1).
+inline constexpr uint32_t IDS_TUNE_SPEECH_MODE = 4170;
+
 // Texts of the About box 100 (bilingual: it shows both languages at once).
 inline constexpr uint32_t IDS_ABOUT_TITLE = 4150;
 inline constexpr uint32_t IDS_ABOUT_VERSION_RU = 4151;
@@ -333,6 +338,7 @@ inline constexpr TextPair kTextTuneDisableRecleaning{IDS_DISABLE_RECLEANING,
                                                      IDS_RU_TUNE_DISABLE_RECLEANING};
 inline constexpr TextPair kTextTuneEnableRecleaning{IDS_ENABLE_RECLEANING,
                                                     IDS_RU_TUNE_ENABLE_RECLEANING};
+inline constexpr TextPair kTextTuneSpeechMode = NextIdPair(IDS_TUNE_SPEECH_MODE);
 inline constexpr TextPair kTextSave{IDS_SAVE, IDS_RU_SAVE};
 inline constexpr TextPair kTextCancel{IDS_CANCEL, IDS_RU_CANCEL};
 

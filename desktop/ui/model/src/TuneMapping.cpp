@@ -59,6 +59,7 @@ TuneControls ToControls(const CleaningSettings& settings) {
     controls.whiteNoise = settings.whiteNoise;
     controls.spectrum = settings.spectrum;
     controls.tone = settings.tone;
+    controls.speechMode = settings.speechMode;
     controls.bufferIndex = BufferIndex(settings.buffSize);
     // Only 0 and 1 have a radio button. Any other stored value shows as the
     // button that means the same to the rest of the program (> 0 allows
@@ -73,6 +74,7 @@ void FromControls(const TuneControls& controls, CleaningSettings& settings) {
     settings.whiteNoise = controls.whiteNoise;
     settings.spectrum = controls.spectrum;
     settings.tone = controls.tone;
+    settings.speechMode = controls.speechMode;
     settings.buffSize = BufferFromIndex(controls.bufferIndex);
     settings.afterNc = controls.afterNc;
 }

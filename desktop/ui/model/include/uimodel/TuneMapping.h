@@ -28,6 +28,7 @@ struct TuneControls {
     bool whiteNoise = false;   // 1008
     bool spectrum = false;     // 1009
     bool tone = false;         // 1010
+    bool speechMode = false;   // 1100
     int bufferIndex = 0;       // 1011
     int afterNc = 0;           // 1012/1013: index of the selected radio button
 };
