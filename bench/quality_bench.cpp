@@ -25,9 +25,9 @@
 // and then STOI and SI-SDR + per noise. The run also writes quality.svg into
 // the cache folder: SI-SDR + and STOI against input SNR, one line per tool.
 //
-//   quality_bench [cache-folder [tool-name-part]]   (only the tools whose name
-//                                                    contains the part, and
-//                                                    the input)
+//   quality_bench [cache-folder [part[,part...]]]   (only the tools whose name
+//                                                    contains one of the
+//                                                    parts, and the input)
 #include <sndfile.h>
 #include <spawn.h>
 #include <speex/speex_preprocess.h>
@@ -703,8 +703,18 @@ int main(int argc, char** argv) {
         std::printf("(ffmpeg not installed: afftdn left out)\n");
     }
     if (argc > 2) {
-        const std::string part = argv[2];
-        std::erase_if(tools, [&](const Tool& t) { return t.name.find(part) == std::string::npos; });
+        std::vector<std::string> parts;
+        std::string rest = argv[2];
+        for (size_t comma; (comma = rest.find(',')) != std::string::npos;
+             rest.erase(0, comma + 1)) {
+            parts.push_back(rest.substr(0, comma));
+        }
+        parts.push_back(rest);
+        std::erase_if(tools, [&](const Tool& t) {
+            return std::none_of(parts.begin(), parts.end(), [&](const std::string& part) {
+                return t.name.find(part) != std::string::npos;
+            });
+        });
     }
     tools.insert(tools.begin(), Tool{"input", Unchanged});
     const std::vector<std::string> noises = {"white", "pink", "brown", "hum", "whistle", "babble"};
