@@ -30,7 +30,7 @@
 #include "pipeline/JobProtocol.h"
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
-#include "pipeline/WaveformDisplay.h"
+#include "uimodel/WaveformDisplay.h"
 
 namespace {
 

@@ -22,8 +22,6 @@
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
 #include "pipeline/SoundFileWriter.h"
-#include "pipeline/WavSample.h"
-#include "pipeline/WaveformSummary.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 
@@ -103,8 +101,6 @@ private:
         context.soundFile = &m_sound;
         context.path = m_request.input;
         context.segmentation = &m_segmentation;
-        context.summary = &m_summary;
-        context.strips = &m_strips;
         const JobOutcome outcome = RunJob(
             JobKind::Loading,
             [&context](platform::MessageTarget& dialog) {
@@ -140,7 +136,8 @@ private:
         context.soundFile = &m_sound;
         context.settings = &m_request.settings;
         context.buffers = &m_buffers;
-        context.hasChannel1Strip = m_strips.channel1 != nullptr;
+        // No strips here: the desktop has a channel-1 strip exactly for stereo.
+        context.hasChannel1Strip = m_sound.Channels() == 2;
         const double share = (1.0 - kLoadingShare - kWritingShare) / m_request.passes;
         const JobOutcome outcome = RunJob(
             JobKind::Cleaning,
@@ -174,8 +171,6 @@ private:
     CSoundFile m_sound;
     RecordingGuard m_guard;
     std::unique_ptr<CSegmentation> m_segmentation;
-    WaveformSummary m_summary;
-    WaveformStrips m_strips;
     CleaningBuffers m_buffers;
 };
 

@@ -15,11 +15,11 @@
 #include "pipeline/LoadingJob.h"
 #include "pipeline/SettingsStore.h"
 #include "pipeline/SoundFileWriter.h"
-#include "pipeline/WaveformDisplay.h"
 #include "platform/Files.h"
 #include "resources/StringTable.h"
 #include "resources/resource.h"
 #include "uimodel/FileInformation.h"
+#include "uimodel/WaveformDisplay.h"
 
 namespace {
 
@@ -157,7 +157,9 @@ bool CQuellixDoc::OpenPath(const std::string& path) {
     context.path = path;
     context.segmentation = &segmentation;
     context.summary = &display.summary;
-    context.strips = &display.strips;
+    context.summarised = [&display](const CSoundFile& file, const WaveformSummary& summary) {
+        CreateStrips(display.strips, file, summary);
+    };
     m_bModalOpen = true;
     CProgressDlg dialog(DialogParent(), m_sync, false, m_bEnglish != 0,
                         [&context](platform::MessageTarget& window) {

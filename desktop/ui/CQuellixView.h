@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/WaveformDisplay.h"
+#include "uimodel/WaveformDisplay.h"
 
 class CQuellixDoc;
 class CWaveControl;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "echora/SoundOutputMME.h"
-#include "pipeline/WaveformDisplay.h"
+#include "uimodel/WaveformDisplay.h"
 #include "platform/ManualResetEvent.h"
 #include "uimodel/WaveGeometry.h"
 #include "uimodel/WaveSelection.h"

@@ -11,7 +11,7 @@
 
 #include "SurfacePixels.h"
 #include "pipeline/SoundFile.h"
-#include "pipeline/WavSample.h"
+#include "uimodel/WavSample.h"
 #include "uimodel/TimeRuler.h"
 
 namespace wave {

@@ -4,7 +4,6 @@
 
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
-#include "pipeline/WavSample.h"
 #include "pipeline/WaveformSummary.h"
 
 namespace {
@@ -23,8 +22,7 @@ int ReportError(LoadingContext& context, SoundFileResult result, intptr_t kind) 
 }  // namespace
 
 int LoadingJob(LoadingContext& context) {
-    if (context.dialog == nullptr || context.sync == nullptr || context.soundFile == nullptr ||
-        context.summary == nullptr || context.strips == nullptr) {
+    if (context.dialog == nullptr || context.sync == nullptr || context.soundFile == nullptr) {
         return 1;
     }
     CSoundFile& file = *context.soundFile;
@@ -46,8 +44,10 @@ int LoadingJob(LoadingContext& context) {
     }
 
     SoundFileResult summarised = SoundFileResult::Ok;
+    WaveformSummary ownSummary;
+    WaveformSummary& summary = context.summary != nullptr ? *context.summary : ownSummary;
     try {
-        summarised = BuildWaveformSummary(*context.summary, file, true, context.dialog,
+        summarised = BuildWaveformSummary(summary, file, true, context.dialog,
                                           &context.sync->JobCancelEvent);
     } catch (const std::bad_alloc&) {
         // The column arrays of a very long recording did not fit.
@@ -61,7 +61,9 @@ int LoadingJob(LoadingContext& context) {
         return ReportError(context, summarised, kRaisedFailure);
     }
 
-    CreateStrips(*context.strips, file, *context.summary);
+    if (context.summarised) {
+        context.summarised(file, summary);
+    }
     JobEndHandshake(*context.sync, *context.dialog, WM_LOADING_FINISHED, 1, 1);
     return 0;
 }

@@ -28,13 +28,7 @@ SoundFileResult SourceChanged(CSoundFile& soundFile) {
 SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& soundFile,
                                      bool writeWorkingCopy, platform::MessageTarget* progress,
                                      platform::ManualResetEvent* cancel,
-                                     const SummaryTitleProgress* title) {
-    const bool showTitle = progress == nullptr && title != nullptr;
-    uint32_t percent = 0;
-    if (showTitle && title->show) {
-        title->show(percent);
-    }
-
+                                     const std::function<void()>& step) {
     const uint32_t frames = soundFile.Frames();
     const bool stereo = soundFile.Channels() > 1;
     const bool copyToWorkingCopy = soundFile.IsMapped() && writeWorkingCopy;
@@ -44,10 +38,10 @@ SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& sound
     summary.samplesPerColumn = static_cast<int32_t>(soundFile.SampleRate() * 0.01);
     const auto perColumn = static_cast<uint32_t>(std::max(summary.samplesPerColumn, 0));
     uint32_t columns = 0;
-    uint32_t step = 0;
+    uint32_t progressStep = 0;
     if (perColumn > 0) {
         columns = frames / perColumn + (frames % perColumn != 0 ? 1 : 0);
-        step = (frames / perColumn) / kProgressSteps;
+        progressStep = (frames / perColumn) / kProgressSteps;
     }
     summary.columnCount = static_cast<int32_t>(columns);
     summary.channel0ColumnMin.assign(columns, 0);
@@ -157,19 +151,16 @@ SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& sound
             soundFile.Close();
             return SoundFileResult::Cancelled;
         }
-        if (step > 0 && k % step == 0) {
+        if (progressStep > 0 && k % progressStep == 0) {
             if (progress != nullptr) {
                 progress->Post(WM_LOADING_PROGRESS, 1, 1);
-            } else if (showTitle && title->show) {
-                title->show(++percent);
+            } else if (step) {
+                step();
             }
         }
     }
     storeExtremes();
 
-    if (showTitle && title->restore) {
-        title->restore();
-    }
     if (copyToWorkingCopy) {
         // A window past the new end reads as zeros after a message; the copy
         // would hold them as if they were the recording.

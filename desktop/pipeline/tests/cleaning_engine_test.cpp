@@ -10,7 +10,6 @@
 #include "pipeline/JobDriver.h"
 #include "pipeline/LoadingJob.h"
 #include "pipeline/SoundFile.h"
-#include "pipeline/WavSample.h"
 #include "pipeline/WaveformSummary.h"
 #include "testsupport/ScopedEnv.h"
 #include "testsupport/TempFolder.h"
@@ -28,13 +27,11 @@ protected:
         EXPECT_TRUE(WritePcmWav(path, rate, channels, interleaved));
         CSoundFile file;
         WaveformSummary summary;
-        WaveformStrips strips;
         LoadingContext loading;
         loading.sync = &sync;
         loading.soundFile = &file;
         loading.path = path;
         loading.summary = &summary;
-        loading.strips = &strips;
         JobDriver driver(sync);
         EXPECT_EQ(driver
                       .Run(JobKind::Loading,

@@ -14,7 +14,7 @@
 #include "pipeline/JobProtocol.h"
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
-#include "pipeline/WaveformDisplay.h"
+#include "uimodel/WaveformDisplay.h"
 #include "testsupport/TempFolder.h"
 
 namespace guitest {

@@ -1,10 +1,12 @@
 // The loading job: opens a recording into the document's sound file, gives it
-// a fresh segmentation record, builds the waveform summary (writing the
-// working copy of a mapped recording in the same pass) and creates the
-// waveform strips, reporting to its runner over the job protocol.
+// a fresh segmentation record and builds the waveform summary (writing the
+// working copy of a mapped recording in the same pass), reporting to its runner
+// over the job protocol. What the desktop shows of the summary it makes itself,
+// through the job's `summarised` hook.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,11 +14,7 @@
 
 class CSegmentation;
 class CSoundFile;
-struct WaveformStrips;
 struct WaveformSummary;
-
-// Band top the waveform control gets after loading, in pixels.
-inline constexpr int32_t kLoadedCaretTopPx = 16;
 
 // Everything the job writes is staging that no other thread reads while the
 // job runs: the runner's owner moves the segmentation, summary and strips into
@@ -28,8 +26,11 @@ struct LoadingContext {
     CSoundFile* soundFile = nullptr;
     std::string path;
     std::unique_ptr<CSegmentation>* segmentation = nullptr;  // staging record
-    WaveformSummary* summary = nullptr;                      // staging summary
-    WaveformStrips* strips = nullptr;                        // staging strips
+    // Staging summary; null: the job summarises into its own and drops it.
+    WaveformSummary* summary = nullptr;
+    // Called on the job thread once the summary is complete (the desktop makes
+    // its staging strips here); may be empty.
+    std::function<void(const CSoundFile&, const WaveformSummary&)> summarised;
 };
 
 // The job thread's body. 0 loaded or cancelled (a cancelled load closes the

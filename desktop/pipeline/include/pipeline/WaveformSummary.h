@@ -27,19 +27,12 @@ struct WaveformSummary {
     std::vector<int16_t> channel1ColumnMax;
 };
 
-// How a pass without a progress window reports: the main window shows the
-// percent in its title while the pass runs and gets its own title back after.
-struct SummaryTitleProgress {
-    std::function<void(uint32_t percent)> show;  // first with 0, then 1, 2, ...
-    std::function<void()> restore;
-};
-
 // Rebuilds `summary` from the whole recording in one pass.
 //  writeWorkingCopy: the loading pass. In mapped mode it copies every frame into
 //    the working copy and then switches to it; it polls `cancel` (reset when
 //    found set) once per column and reads samples without write access.
 //  progress: posts WM_LOADING_PROGRESS (1, 1) about 100 times; when null,
-//    `title` (if given) is told the percent instead.
+//    `step` (if set) is called instead, as often.
 // Ok; Cancelled (the sound file is then closed); TempFileDenied when the
 // working copy cannot be switched to; NoDiskSpace when writing it falls short;
 // OpenError when the mapped recording was cut short while it was copied (the
@@ -47,4 +40,4 @@ struct SummaryTitleProgress {
 SoundFileResult BuildWaveformSummary(WaveformSummary& summary, CSoundFile& soundFile,
                                      bool writeWorkingCopy, platform::MessageTarget* progress,
                                      platform::ManualResetEvent* cancel,
-                                     const SummaryTitleProgress* title = nullptr);
+                                     const std::function<void()>& step = {});

@@ -6,9 +6,12 @@
 // rebuild has reallocated.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "pipeline/SoundFile.h"
-#include "pipeline/WavSample.h"
 #include "pipeline/WaveformSummary.h"
+#include "uimodel/WavSample.h"
 
 struct WaveformDisplay {
     WaveformSummary summary;
@@ -29,6 +32,13 @@ struct WaveformDisplay {
     // Both channel strips (as far as the recording has them) and the overview.
     bool HasStrips() const { return strips.channel0 != nullptr && strips.overview != nullptr; }
     void Clear() { *this = WaveformDisplay(); }
+};
+
+// How the redisplay reports without a progress window: the main window shows
+// the percent in its title while the pass runs and gets its own title back after.
+struct SummaryTitleProgress {
+    std::function<void(uint32_t percent)> show;  // first with 0, then 1, 2, ...
+    std::function<void()> restore;
 };
 
 // The redisplay after a cleaning pass: summarises the recording as it now

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "PipelineTestSupport.h"
-#include "pipeline/WaveformDisplay.h"
 #include "testsupport/TempFolder.h"
+#include "uimodel/WaveformDisplay.h"
 
 using namespace testsupport;
 

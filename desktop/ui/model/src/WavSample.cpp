@@ -1,4 +1,4 @@
-#include "pipeline/WavSample.h"
+#include "uimodel/WavSample.h"
 
 #include <algorithm>
 #include <cstdlib>
