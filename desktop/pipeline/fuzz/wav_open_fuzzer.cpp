@@ -7,6 +7,7 @@
 // sample loaded and every sample cleaned; the batch cleaner's stream must
 // clean the loaded samples to the same result; the file itself must never
 // change.
+#include <sndfile.h>
 #include <stdlib.h>
 #include <unistd.h>
 

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -509,4 +511,24 @@ bool CSoundFile::SwitchToWorkingCopy() {
         return false;
     }
     return true;
+}
+
+bool CSoundFile::WriteWorkingCopy(const int16_t* frames, uint32_t firstFrame, uint32_t count) {
+    if (count == 0 || m_workingCopy == nullptr) {
+        return true;
+    }
+    return sf_seek(m_workingCopy, firstFrame, SEEK_SET) == firstFrame &&
+           sf_writef_short(m_workingCopy, frames, count) == count;
+}
+
+SoundFileResult CSoundFile::CompleteWorkingCopy() {
+    if (!MappedFileIsWhole()) {
+        Close();
+        DeleteWorkingCopy();
+        return SoundFileResult::OpenError;
+    }
+    if (m_workingCopy == nullptr || !SwitchToWorkingCopy()) {
+        return SoundFileResult::TempFileDenied;
+    }
+    return SoundFileResult::Ok;
 }

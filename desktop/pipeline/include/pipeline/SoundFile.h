@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include <sndfile.h>
+#include "pipeline/SndfileTypes.h"
 
 namespace platform {
 class ManualResetEvent;
@@ -44,10 +44,10 @@ public:
 
     // Opens and checks the recording (WAV or WAVEX; 16-bit PCM, A-law or
     // mu-law; 8000 or 16000 Hz; one or two channels) and reads every sample, or
-    // sets up mapped mode with an empty working copy that BuildWaveformSummary
-    // fills. Posts WM_LOADING_PROGRESS (block index, 0) to `progress` when it is
-    // not null; polls `cancel` between blocks (reset when found set). Call Close
-    // first. The recording itself is only ever read.
+    // sets up mapped mode with an empty working copy that the loading pass
+    // fills (WriteWorkingCopy, then CompleteWorkingCopy). Posts WM_LOADING_PROGRESS (block index,
+    // 0) to `progress` when it is not null; polls `cancel` between blocks (reset when found set).
+    // Call Close first. The recording itself is only ever read.
     SoundFileResult Open(const std::string& path, platform::MessageTarget* progress,
                          platform::ManualResetEvent* cancel);
     // Closes the libsndfile handles, frees the samples and unmaps the file. The
@@ -96,13 +96,21 @@ public:
     // recording's working copy still on record is deleted. False when the path
     // is shorter than two characters or the file cannot be created.
     bool OpenWorkingCopy(const std::string& path);
-    // After BuildWaveformSummary has written every frame into the working copy:
-    // completes its header and maps it read/write as the sample source. False
-    // when it cannot be mapped or holds too few samples.
+    // After every frame has been written into the working copy: completes its
+    // header and maps it read/write as the sample source. False when it cannot
+    // be mapped or holds too few samples.
     bool SwitchToWorkingCopy();
-
-    // libsndfile handle of the working copy while it is being written.
-    SNDFILE* WorkingCopyHandle() const { return m_workingCopy; }
+    // While the working copy is open for writing: writes `count` interleaved
+    // frames at `firstFrame`. False when the write falls short. With no working
+    // copy open nothing is written and the answer is true: CompleteWorkingCopy
+    // refuses that case.
+    bool WriteWorkingCopy(const int16_t* frames, uint32_t firstFrame, uint32_t count);
+    // The end of the loading pass in mapped mode. Ok once the working copy is
+    // the sample source; TempFileDenied when none is open or it cannot be
+    // switched to; OpenError when the recording was cut short meanwhile (the
+    // file is then closed and the working copy deleted: a window past the new
+    // end reads as zeros, which the copy would hold as if they were recorded).
+    SoundFileResult CompleteWorkingCopy();
     const std::string& WorkingCopyPath() const { return m_workingCopyPath; }
     const std::string& SourcePath() const { return m_sourcePath; }
     bool IsMapped() const { return m_mapped; }

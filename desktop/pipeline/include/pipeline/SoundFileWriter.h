@@ -10,9 +10,8 @@
 #include <string>
 
 #include "pipeline/OutputFile.h"
+#include "pipeline/SndfileTypes.h"
 #include "pipeline/SoundFormat.h"
-
-struct sf_private_tag;
 
 class CSoundFile;
 
