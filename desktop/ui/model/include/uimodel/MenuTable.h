@@ -62,10 +62,8 @@ struct ToolbarButton {
 // The eight buttons of toolbar 128, in order, without separators.
 const std::vector<ToolbarButton>& ToolbarButtons();
 
-// Toolbar and status bar geometry.
+// Toolbar and status bar geometry (GTK sizes the tool buttons round their images).
 inline constexpr int kToolImageSize = 32;
-inline constexpr int kToolButtonWidth = 32;
-inline constexpr int kToolButtonHeight = 31;
 // Status-bar pane widths in pixels, panes 111..118; the last one stretches.
 inline constexpr int kPaneWidths[res::kIndicatorCount] = {110, 95, 135, 190, 165, 170, 160, 200};
 
