@@ -11,3 +11,33 @@ function(hushdesk_add_test name)
 endfunction()
 
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-tmp)
+
+# hushdesk_add_gui_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <s>])
+#   Builds one GoogleTest executable of GUI tests (LIBS name the program's
+#   test main library, built on gui_test_kit) and registers it with CTest as one
+#   test run under `xvfb-run -a`, labelled gui, with TMPDIR in the build folder
+#   and screenshots saved to build/screenshots/. TIMEOUT defaults to 300.
+set(HUSHDESK_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots CACHE INTERNAL "")
+function(hushdesk_add_gui_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  find_program(XVFB_RUN xvfb-run REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  # Each test starts its search for a free display elsewhere: two `xvfb-run -a`
+  # started at once from the same number can pick the same one (ctest -j).
+  get_property(display GLOBAL PROPERTY HUSHDESK_NEXT_XVFB_DISPLAY)
+  if(NOT display)
+    set(display 99)
+  endif()
+  math(EXPR next "${display} + 10")
+  set_property(GLOBAL PROPERTY HUSHDESK_NEXT_XVFB_DISPLAY ${next})
+  add_test(NAME ${name}
+    COMMAND ${XVFB_RUN} -a -n ${display} -s "-screen 0 1280x1024x24" $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "TMPDIR=${CMAKE_BINARY_DIR}/test-tmp;HUSHDESK_SCREENSHOT_DIR=${HUSHDESK_SCREENSHOT_DIR}"
+    TIMEOUT ${ARG_TIMEOUT}
+    LABELS gui)
+endfunction()

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "testsupport/Files.h"
+#include "testsupport/Scripts.h"
 #include "testsupport/TempFolder.h"
 
 namespace platform {
@@ -17,13 +18,8 @@ namespace {
 
 using testsupport::ReadText;
 using testsupport::TempFolder;
+using testsupport::WriteScript;
 using testsupport::WriteText;
-
-void WriteScript(const std::string& path, const std::string& body) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ASSERT_TRUE(WriteText(path, "#!/bin/sh\n" + body));
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
-}
 
 int RunAndWait(const std::vector<std::string>& argv, const std::string& workingDirectory) {
     std::string error;

@@ -8,6 +8,7 @@
 
 #include "testsupport/Files.h"
 #include "testsupport/ScopedEnv.h"
+#include "testsupport/Scripts.h"
 #include "testsupport/TempFolder.h"
 
 namespace platform {
@@ -16,13 +17,8 @@ namespace {
 using testsupport::ReadText;
 using testsupport::ScopedEnv;
 using testsupport::TempFolder;
+using testsupport::WriteScript;
 using testsupport::WriteText;
-
-void WriteScript(const std::string& path, const std::string& body) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ASSERT_TRUE(WriteText(path, "#!/bin/sh\n" + body));
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
-}
 
 // What a detached program wrote, waiting up to 5 s for it.
 std::string AwaitMarker(const std::string& path) {

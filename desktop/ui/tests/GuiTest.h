@@ -1,9 +1,9 @@
 // What every GUI test of the desktop program needs (link hushdesk_gui_test_main,
-// add the test with hushdesk_add_gui_test, see CMakeLists.txt):
+// add the test with hushdesk_add_gui_test, see CMakeLists.txt), over the kit
+// both programs share (GuiTestKit.h):
 //  - the test main (GuiTestMain.cpp) creates the real CQuellixApp without
-//    running its start-up, fails the running test on any wx assertion (an
-//    assertion dialog would hang the run under Xvfb), sets
-//    SDL_AUDIODRIVER=dummy, and keeps an event loop active for Pump();
+//    running its start-up and sets SDL_AUDIODRIVER=dummy; the kit's
+//    RunGuiTests does the rest;
 //  - GuiTest, a fixture with a fresh registry folder (KESTROVA_REGISTRY_DIR)
 //    per test and a message-box log that answers boxes instead of showing them;
 //  - Pump / PumpUntil to let events and idle handlers run, WhenModalDialogOpens
@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "GuiTestKit.h"
 #include "MessageBox.h"
 #include "testsupport/ScopedEnv.h"
 #include "testsupport/TempFolder.h"
@@ -31,22 +32,11 @@ namespace guitest {
 
 using namespace std::chrono_literals;
 
-// Runs pending events and idle handlers for `duration` (at least one pass).
-void Pump(std::chrono::milliseconds duration = 50ms);
-// Pumps until `done` is true or `timeout` passes; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5000ms);
-
-// Runs `action` once, inside the modal loop of the next modal dialog that
-// opens (ShowModal blocks the test). `action` typically reads the controls,
-// saves a screenshot and ends the dialog through one of its buttons
-// (PressButton).
-void WhenModalDialogOpens(std::function<void(wxDialog&)> action);
-// Sends a button click with `id` to `dialog`, as a user's click does.
-void PressButton(wxDialog& dialog, int id);
-
-// Saves `window` as drawn on screen to <screenshot dir>/<name>.png
-// ($HUSHDESK_SCREENSHOT_DIR, else ./screenshots). True when written.
-bool SaveScreenshot(wxWindow& window, const std::string& name);
+using guikit::PressButton;
+using guikit::Pump;
+using guikit::PumpUntil;  // within 5 s unless told otherwise
+using guikit::SaveScreenshot;
+using guikit::WhenModalDialogOpens;
 
 // Answers message boxes shown through ui::ShowMessageBox with `answer` and
 // records them, for as long as it lives.

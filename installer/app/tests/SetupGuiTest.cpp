@@ -19,86 +19,6 @@
 
 namespace setuptest {
 
-void Pump(std::chrono::milliseconds duration) {
-    const auto end = std::chrono::steady_clock::now() + duration;
-    do {
-        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-        for (int i = 0; i < 1000 && loop != nullptr && loop->Pending(); ++i) {
-            loop->Dispatch();
-        }
-        wxTheApp->ProcessPendingEvents();
-        wxTheApp->ProcessIdle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < end);
-}
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return done();
-        }
-        Pump(10ms);
-    }
-    return true;
-}
-
-namespace {
-
-// Polls for a shown modal dialog; deletes itself after acting once.
-class ModalDialogWatcher : public wxTimer {
-public:
-    explicit ModalDialogWatcher(std::function<void(wxDialog&)> action)
-        : m_action(std::move(action)) {}
-
-    void Notify() override {
-        for (wxWindow* window : wxTopLevelWindows) {
-            auto* dialog = dynamic_cast<wxDialog*>(window);
-            if (dialog != nullptr && dialog->IsModal() && dialog->IsShown()) {
-                Stop();
-                wxTheApp->CallAfter([this, dialog] {
-                    m_action(*dialog);
-                    delete this;
-                });
-                return;
-            }
-        }
-    }
-
-private:
-    std::function<void(wxDialog&)> m_action;
-};
-
-class ConditionWatcher : public wxTimer {
-public:
-    ConditionWatcher(std::function<bool()> condition, std::function<void()> action)
-        : m_condition(std::move(condition)), m_action(std::move(action)) {}
-
-    void Notify() override {
-        if (m_condition()) {
-            Stop();
-            wxTheApp->CallAfter([this] {
-                m_action();
-                delete this;
-            });
-        }
-    }
-
-private:
-    std::function<bool()> m_condition;
-    std::function<void()> m_action;
-};
-
-}  // namespace
-
-void WhenTrue(std::function<bool()> condition, std::function<void()> action) {
-    (new ConditionWatcher(std::move(condition), std::move(action)))->Start(50);
-}
-
-void WhenModalDialogOpens(std::function<void(wxDialog&)> action) {
-    (new ModalDialogWatcher(std::move(action)))->Start(50);
-}
-
 namespace {
 
 // Results of the scripts PageValue runs, by the key each was started with.
@@ -130,34 +50,6 @@ std::string PageValue(wxWebView& view, const std::string& script) {
     std::string value = found->second;
     scriptResults.erase(found);
     return value;
-}
-
-bool SaveScreenshot(wxWindow& window, const std::string& name) {
-    // The web view paints in its own time after the page has changed.
-    window.Update();
-    Pump(800ms);
-    const char* dir = std::getenv("HUSHDESK_SCREENSHOT_DIR");
-    const std::filesystem::path folder = dir != nullptr && *dir != '\0' ? dir : "screenshots";
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    const std::string path = (folder / (name + ".png")).string();
-    // Cut from the X server's screen: what a person would see, the web
-    // view's own drawing included.
-    const wxRect rect = window.GetScreenRect();
-    if (rect.width <= 0 || rect.height <= 0) {
-        return false;
-    }
-    std::filesystem::remove(path, ignored);
-    const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +
-                                std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
-                                std::to_string(rect.y) + " +repage '" + path + "'";
-    return std::system(command.c_str()) == 0 && std::filesystem::exists(path);
-}
-
-void WriteScript(const std::string& path, const std::string& body) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ASSERT_TRUE(testsupport::WriteText(path, "#!/bin/sh\n" + body));
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
 }
 
 SetupGuiTest::SetupGuiTest() : m_registryEnv("KESTROVA_REGISTRY_DIR", m_registry.Path()) {

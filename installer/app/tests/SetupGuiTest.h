@@ -1,8 +1,7 @@
-// What Setup's GUI tests need (link setup_gui_test_main; see CMakeLists.txt):
+// What Setup's GUI tests need (link setup_gui_test_main; see CMakeLists.txt),
+// over the kit both programs share (GuiTestKit.h):
 //  - the test main (SetupGuiTestMain.cpp) starts wxWidgets without running
-//    Setup's start-up, fails the running test on any wx assertion (an
-//    assertion dialog would hang the run under Xvfb) and keeps an event loop
-//    active for Pump();
+//    Setup's start-up (the kit's RunGuiTests);
 //  - SetupGuiTest, a fixture with a fresh medium folder as the current
 //    directory, a fresh registry folder, recorded message boxes and log;
 //  - SetupPageTest, which adds an installer page shown without a modal loop;
@@ -15,10 +14,12 @@
 #include <functional>
 #include <string>
 
+#include "GuiTestKit.h"
 #include "installer/Launch.h"
 #include "installer/Log.h"
 #include "platform/ShowMessage.h"
 #include "testsupport/ScopedEnv.h"
+#include "testsupport/Scripts.h"
 #include "testsupport/TempFolder.h"
 
 class wxDialog;
@@ -33,27 +34,15 @@ namespace setuptest {
 
 using namespace std::chrono_literals;
 
-// Runs pending events and idle handlers for `duration` (at least one pass).
-void Pump(std::chrono::milliseconds duration = 50ms);
-// Pumps until `done` is true or `timeout` passes; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10000ms);
-
-// Runs `action` once, inside the modal loop of the next modal dialog that opens.
-void WhenModalDialogOpens(std::function<void(wxDialog&)> action);
-
-// Runs `action` once `condition` holds, polling from the event loop (for use
-// inside modal loops, where a test cannot pump itself).
-void WhenTrue(std::function<bool()> condition, std::function<void()> action);
+using guikit::Pump;
+using guikit::PumpUntil;  // within 10 s unless told otherwise
+using guikit::SaveScreenshot;
+using guikit::WhenModalDialogOpens;
+using guikit::WhenTrue;
+using testsupport::WriteScript;
 
 // The result of `script` run in the page ("" when it fails).
 std::string PageValue(wxWebView& view, const std::string& script);
-
-// Saves what the screen shows of `window` as <screenshot dir>/<name>.png
-// ($HUSHDESK_SCREENSHOT_DIR, else ./screenshots). True when written.
-bool SaveScreenshot(wxWindow& window, const std::string& name);
-
-// Writes an executable POSIX shell script.
-void WriteScript(const std::string& path, const std::string& body);
 
 class SetupGuiTest : public ::testing::Test {
 protected:

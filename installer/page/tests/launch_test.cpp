@@ -11,6 +11,7 @@
 #include "platform/ShowMessage.h"
 #include "testsupport/Files.h"
 #include "testsupport/ScopedEnv.h"
+#include "testsupport/Scripts.h"
 #include "testsupport/TempFolder.h"
 
 namespace installer {
@@ -20,13 +21,8 @@ using platform::RegRoot;
 using testsupport::ReadText;
 using testsupport::ScopedEnv;
 using testsupport::TempFolder;
+using testsupport::WriteScript;
 using testsupport::WriteText;
-
-void WriteScript(const std::string& path, const std::string& body) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ASSERT_TRUE(WriteText(path, "#!/bin/sh\n" + body));
-    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
-}
 
 std::string AwaitMarker(const std::string& path) {
     for (int i = 0; i < 500; ++i) {
