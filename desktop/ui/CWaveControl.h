@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "echora/SoundOutputMME.h"
-#include "uimodel/WaveformDisplay.h"
 #include "platform/ManualResetEvent.h"
 #include "uimodel/WaveGeometry.h"
 #include "uimodel/WaveSelection.h"
+#include "uimodel/WaveformDisplay.h"
 
 class CSegmentation;
 class CSoundFile;

@@ -11,8 +11,8 @@
 
 #include "SurfacePixels.h"
 #include "pipeline/SoundFile.h"
-#include "uimodel/WavSample.h"
 #include "uimodel/TimeRuler.h"
+#include "uimodel/WavSample.h"
 
 namespace wave {
 namespace {

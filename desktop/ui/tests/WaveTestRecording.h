@@ -14,8 +14,8 @@
 #include "pipeline/JobProtocol.h"
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
-#include "uimodel/WaveformDisplay.h"
 #include "testsupport/TempFolder.h"
+#include "uimodel/WaveformDisplay.h"
 
 namespace guitest {
 
