@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "OpenedRecordingTest.h"
 #include "PipelineTestSupport.h"
 #include "pipeline/CleaningJob.h"
 #include "pipeline/JobDriver.h"
@@ -19,17 +20,8 @@ using namespace testsupport;
 
 namespace {
 
-class SummaryTest : public ::testing::Test {
+class SummaryTest : public OpenedRecordingTest {
 protected:
-    void Open(const std::vector<int16_t>& interleaved, int channels, int rate) {
-        const std::string path = folder.File("summary.wav");
-        ASSERT_TRUE(WritePcmWav(path, rate, channels, interleaved));
-        ASSERT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Ok);
-    }
-
-    TempFolder folder;
-    CSoundFile file;
-    WaveformSummary summary;
     RecordingTarget progress;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "OpenedRecordingTest.h"
 #include "PipelineTestSupport.h"
 #include "pipeline/SoundFile.h"
 #include "pipeline/WaveformSummary.h"
@@ -15,18 +16,7 @@ using namespace testsupport;
 
 namespace {
 
-class SummaryTest : public ::testing::Test {
-protected:
-    void Open(const std::vector<int16_t>& interleaved, int channels, int rate) {
-        const std::string path = folder.File("summary.wav");
-        ASSERT_TRUE(WritePcmWav(path, rate, channels, interleaved));
-        ASSERT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Ok);
-    }
-
-    TempFolder folder;
-    CSoundFile file;
-    WaveformSummary summary;
-};
+using SummaryTest = OpenedRecordingTest;
 
 TEST_F(SummaryTest, WithoutADialogThePercentGoesToTheTitle) {
     Open(std::vector<int16_t>(32000, 5), 1, 16000);  // 200 columns, a step every 2
