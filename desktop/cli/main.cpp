@@ -48,6 +48,9 @@ void InstallInterruptHandlers() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Over a file-size limit a write then fails with EFBIG and is reported
+    // like a full disk, with no partial file, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     bool english = true;
     LoadLanguage(&english);
 

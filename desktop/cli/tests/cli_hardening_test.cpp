@@ -2,6 +2,7 @@
 // of recordings and outputs, files changing underneath, signals, names that
 // do not fit or do not print.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +175,22 @@ TEST_F(CliHardeningTest, RecordingsTooLongForAWavCopyAreRefusedAtOnce) {
     }
     EXPECT_EQ(folder.List(),
               (std::vector<std::string>{"mono-2g.wav", "mono-4g.wav", "stereo-2g.wav", "tmp"}));
+}
+
+TEST_F(CliHardeningTest, AFileSizeLimitIsAWriteErrorAndLeavesNoPartialFile) {
+    const fs::path in = Recording("in.wav", 2.0);  // 64 kB of samples
+    // The limit is inherited by the program; this process writes nothing big
+    // while it holds.
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = 16 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const RunResult r = RunCli({in, folder.File("out.wav")}, run);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &previous), 0);
+    EXPECT_EQ(r.status, 4) << r.err;  // not killed by SIGXFSZ (153)
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(folder.List(), (std::vector<std::string>{"in.wav", "tmp"}));
 }
 
 TEST_F(CliHardeningTest, SignalsGiveTheirOwnStatusAndSayWhatWasKept) {

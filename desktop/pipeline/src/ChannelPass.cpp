@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "pipeline/MappedRead.h"
 #include "pipeline/SoundFile.h"
 #include "platform/ShowMessage.h"
 
@@ -29,16 +30,24 @@ int ChannelPass::ProcessChunk(uint32_t count) {
             return 3;
         }
         int16_t* input = m_alignment.FreeSpace();
-        for (uint32_t i = 0; i < count; ++i) {
-            input[i] = file.GetSample(m_channel, position + i, true);
+        const auto read = [&] {
+            for (uint32_t i = 0; i < count; ++i) {
+                input[i] = file.GetSample(m_channel, position + i, true);
+            }
+        };
+        // A mapped working copy another program cut short raises SIGBUS:
+        // the pass fails instead of the program.
+        if (!file.IsMapped()) {
+            read();
+        } else if (!ReadMappedPages([&] { read(); })) {
+            return 3;
         }
     }
     const uint32_t written = Written();
     if (m_alignment.Commit(count) != 0) {
         return 2;
     }
-    WriteOutputs(written);
-    return 0;
+    return WriteOutputs(written) ? 0 : 3;
 }
 
 int ChannelPass::Flush() {
@@ -46,27 +55,30 @@ int ChannelPass::Flush() {
     if (m_alignment.Finish() != 0) {
         return 2;
     }
-    WriteOutputs(written);
-    return 0;
+    return WriteOutputs(written) ? 0 : 3;
 }
 
-void ChannelPass::WriteOutputs(uint32_t from) {
+bool ChannelPass::WriteOutputs(uint32_t from) {
     const std::span<const int16_t> output = m_alignment.Ready();
     const auto count = static_cast<uint32_t>(output.size());
     if (count == 0) {
-        return;
+        return true;
     }
     CSoundFile& file = *m_context.soundFile;
     platform::DeferMessages deferMessages;  // before the lock: released after it
     std::lock_guard lock(m_context.sync->JobLock);
     if (file.IsMapped()) {
-        for (uint32_t i = 0; i < count; ++i) {
-            file.SetSample(m_channel, from + i, output[i]);
-        }
-    } else if (int16_t* samples = file.GetSampleBuffer()) {
+        return ReadMappedPages([&] {
+            for (uint32_t i = 0; i < count; ++i) {
+                file.SetSample(m_channel, from + i, output[i]);
+            }
+        });
+    }
+    if (int16_t* samples = file.GetSampleBuffer()) {
         const uint32_t channels = file.ChannelCount();
         for (uint32_t i = 0; i < count; ++i) {
             samples[uint64_t{from + i} * channels + m_channel] = output[i];
         }
     }
+    return true;
 }

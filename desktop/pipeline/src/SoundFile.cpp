@@ -1,6 +1,7 @@
 #include "pipeline/SoundFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <sndfile.h>
@@ -15,6 +16,7 @@
 #include "pipeline/MappedRead.h"
 #include "pipeline/PendingFiles.h"
 #include "pipeline/SharedMemory.h"
+#include "pipeline/WorkingCopyLock.h"
 #include "platform/Files.h"
 #include "platform/ManualResetEvent.h"
 #include "platform/MessageTarget.h"
@@ -42,10 +44,9 @@ constexpr int16_t ExpandALaw(uint8_t byte) {
     return static_cast<int16_t>((a & 0x80) ? t : -t);
 }
 
+// Byte 0x7F ("negative zero") gives 0, as libsndfile decodes it: mapped and
+// memory mode must clean a recording to the same bytes.
 constexpr int16_t ExpandMuLaw(uint8_t byte) {
-    if (byte == 0x7F) {
-        return -2;
-    }
     const int u = ~byte & 0xFF;
     const int t = (((u & 0x0F) << 3) + 0x84) << ((u & 0x70) >> 4);
     return static_cast<int16_t>((u & 0x80) ? (0x84 - t) : (t - 0x84));
@@ -65,7 +66,7 @@ constexpr std::array<int16_t, 256> kMuLawTable = MakeTable<ExpandMuLaw>();
 static_assert(kALawTable[0x00] == -5504 && kALawTable[0x55] == -8 && kALawTable[0xD5] == 8 &&
               kALawTable[0x80] == 5504);
 static_assert(kMuLawTable[0x00] == -32124 && kMuLawTable[0x80] == 32124 && kMuLawTable[0xFF] == 0 &&
-              kMuLawTable[0x7F] == -2);
+              kMuLawTable[0x7F] == 0);
 
 }  // namespace
 
@@ -117,9 +118,19 @@ SoundFileResult CSoundFile::Open(const std::string& path, platform::MessageTarge
     m_mappedWritable = false;
     m_law = LawKind::Linear;
 
+    // O_NONBLOCK: opening a named pipe must not wait for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return SoundFileResult::Unreadable;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return SoundFileResult::Unreadable;
+    }
     SF_INFO info{};
     info.format = 0;
-    m_source = sf_open(path.c_str(), SFM_READ, &info);
+    m_source = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
     if (m_source == nullptr) {
         return SoundFileResult::WrongFormat;
     }
@@ -149,7 +160,11 @@ SoundFileResult CSoundFile::Open(const std::string& path, platform::MessageTarge
     if (!m_samples) {
         return SetUpMappedMode();
     }
-    return ReadIntoMemory(progress, cancel);
+    const SoundFileResult read = ReadIntoMemory(progress, cancel);
+    if (read == SoundFileResult::OpenError) {
+        Close();
+    }
+    return read;
 }
 
 SoundFileResult CSoundFile::ReadIntoMemory(platform::MessageTarget* progress,
@@ -160,17 +175,19 @@ SoundFileResult CSoundFile::ReadIntoMemory(platform::MessageTarget* progress,
     const uint32_t rest = m_sampleCount % kBlockSamples;
     const uint32_t step = blocks <= kProgressEveryBlockLimit ? 1 : blocks / 100;
 
-    // A short read (a file cut off early) leaves zeros, not old memory.
+    // A short read means the file was cut while it loaded: an open error, as
+    // in mapped mode, rather than a recording padded with silence.
     const auto read = [this](uint64_t offset, uint32_t count) {
         const sf_count_t got = sf_read_short(m_source, m_samples.get() + offset, count);
-        const uint32_t filled = got > 0 ? static_cast<uint32_t>(got) : 0;
-        std::fill(m_samples.get() + offset + filled, m_samples.get() + offset + count, 0);
+        return got == static_cast<sf_count_t>(count);
     };
     for (uint32_t i = 0; i < blocks; ++i) {
         if (cancel != nullptr && JobCancelRequested(*cancel)) {
             return SoundFileResult::Cancelled;
         }
-        read(uint64_t{i} * kBlockSamples, kBlockSamples);
+        if (!read(uint64_t{i} * kBlockSamples, kBlockSamples)) {
+            return SoundFileResult::OpenError;
+        }
         if (progress != nullptr && i % step == 0) {
             progress->Post(WM_LOADING_PROGRESS, i, 0);
         }
@@ -178,7 +195,9 @@ SoundFileResult CSoundFile::ReadIntoMemory(platform::MessageTarget* progress,
     if (cancel != nullptr && JobCancelRequested(*cancel)) {
         return SoundFileResult::Cancelled;
     }
-    read(uint64_t{blocks} * kBlockSamples, rest);
+    if (!read(uint64_t{blocks} * kBlockSamples, rest)) {
+        return SoundFileResult::OpenError;
+    }
     return SoundFileResult::Ok;
 }
 
@@ -253,6 +272,10 @@ void CSoundFile::DeleteWorkingCopy() {
     }
     // Errors ignored: the file may already be gone.
     unlink(m_workingCopyPath.c_str());
+    if (m_workingCopyLock >= 0) {
+        close(m_workingCopyLock);
+        m_workingCopyLock = -1;
+    }
     m_workingCopyPath.clear();
     UntrackPendingFile(m_workingCopyTicket);
     m_workingCopyTicket = -1;
@@ -477,6 +500,11 @@ bool CSoundFile::OpenWorkingCopy(const std::string& path) {
         // The previous recording's copy: closed with it, and nobody else knows
         // its name.
         DeleteWorkingCopy();
+    }
+    if (m_workingCopyLock < 0) {
+        // Before the header is written: a copy with a header is always locked
+        // by its live owner (RemoveStaleWorkingCopies relies on it).
+        m_workingCopyLock = LockWorkingCopy(path);
     }
     SF_INFO info{};
     info.samplerate = static_cast<int>(m_sampleRate);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 #include "pipeline/SoundFile.h"
@@ -173,6 +174,10 @@ SaveResult WriteSoundFile(CSoundFile& sound, SoundFileWriter& writer, const Save
         const uint32_t count = std::min(kSaveBlockFrames, frames - first);
         const int16_t* samples = nullptr;
         if (sound.IsMapped()) {
+            std::unique_lock<platform::JobLockType> lock;
+            if (options.readLock != nullptr) {
+                lock = std::unique_lock(*options.readLock);
+            }
             if (!sound.ReadFrames(block.data(), first, count)) {
                 return {OutputResult::Failed, std::strerror(EIO)};
             }
@@ -187,6 +192,33 @@ SaveResult WriteSoundFile(CSoundFile& sound, SoundFileWriter& writer, const Save
             options.onProgress(double(uint64_t{first} + count) / frames);
         }
     }
+    // A cancel that came during the last block still leaves the target as it
+    // was: nothing has been moved into place yet.
+    if (options.cancelled && options.cancelled()) {
+        return {OutputResult::Cancelled, {}};
+    }
     const OutputResult finished = writer.Finish();
     return {finished, writer.Reason()};
+}
+
+int SavingJob(JobSync& sync, platform::MessageTarget& dialog, CSoundFile& sound,
+              const std::string& path, SaveOptions options, SaveResult* result) {
+    constexpr uint32_t kSteps = 100;
+    JobStartHandshake(sync, dialog, WM_CLEANING_STARTED, kSteps, 1);
+    uint32_t posted = 0;
+    options.onProgress = [&](double fraction) {
+        const auto reached = static_cast<uint32_t>(fraction * kSteps);
+        for (; posted < std::min(reached, kSteps); ++posted) {
+            dialog.Post(WM_CLEANING_PROGRESS, posted + 1, 0);
+        }
+    };
+    options.cancelled = [&sync] { return JobCancelRequested(sync.JobCancelEvent); };
+    const SaveResult saved = SaveSoundFile(sound, path, options);
+    if (result != nullptr) {
+        *result = saved;
+    }
+    if (saved.result == OutputResult::Ok) {
+        JobEndHandshake(sync, dialog, WM_CLEANING_FINISHED, 1, 1);
+    }
+    return saved.result == OutputResult::Ok ? 0 : 1;
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <mutex>
@@ -8,6 +9,7 @@
 #include "pipeline/CleaningJob.h"
 #include "pipeline/JobDriver.h"
 #include "pipeline/SoundFile.h"
+#include "pipeline/WaveformSummary.h"
 #include "testsupport/ScopedEnv.h"
 #include "testsupport/TempFolder.h"
 
@@ -326,6 +328,43 @@ TEST_F(CleaningJobTest, EveryWayOutReleasesTheEngineAndTheRunnerLearnsOfIt) {
         EXPECT_EQ(log.released, 1);
         EXPECT_EQ(ChannelSamples(file, 0), Scaled(left, 0.5));
         EXPECT_EQ(ChannelSamples(file, 1), right);
+    }
+}
+
+TEST_F(CleaningJobTest, AWorkingCopyCutShortFailsThePassInsteadOfTheProgram) {
+    // Mapped mode: the pass reads and writes the working copy's pages.
+    {
+        ScopedEnv budget("HUSHDESK_MEMORY_BUDGET", "16");
+        path = folder.File("recording.wav");
+        ASSERT_TRUE(WritePcmWav(path, 8000, 1, Noise(8000, 9, 1000)));
+        ASSERT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Ok);
+        WaveformSummary summary;
+        ASSERT_EQ(BuildWaveformSummary(summary, file, true, nullptr, nullptr), SoundFileResult::Ok);
+        ASSERT_TRUE(file.IsOnWorkingCopy());
+    }
+    const std::string copy = file.WorkingCopyPath();
+    CleaningContext context = Context();
+    context.documentHasView = true;
+    {
+        // Another program cuts the copy to its first page while it is read.
+        FakeEngine* engine = new FakeEngine(log, script);
+        ChannelPass pass(context, *engine, 0, 1024);
+        EXPECT_EQ(pass.ProcessChunk(1024), 0);
+        ASSERT_EQ(truncate(copy.c_str(), 4096), 0);
+        EXPECT_EQ(pass.ProcessChunk(1024), 3);
+        engine->Release();
+    }
+    {
+        // ... or while the last cleaned frames are written.
+        ASSERT_EQ(truncate(copy.c_str(), 44 + 16000), 0);
+        FakeEngine* engine = new FakeEngine(log, script);
+        ChannelPass pass(context, *engine, 0, 1024);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(pass.ProcessChunk(1024), 0);
+        }
+        ASSERT_EQ(truncate(copy.c_str(), 4096), 0);
+        EXPECT_EQ(pass.Flush(), 3);
+        engine->Release();
     }
 }
 

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "pipeline/WaveformSummary.h"
 #include "platform/Files.h"
 #include "platform/ManualResetEvent.h"
+#include "platform/MessageTarget.h"
 #include "testsupport/Files.h"
 #include "testsupport/ScopedEnv.h"
 #include "testsupport/TempFolder.h"
@@ -141,10 +144,31 @@ TEST_F(SoundFileTest, RefusesWhatIsNoRecordingAtAll) {
     ASSERT_TRUE(
         WriteBytes(folder.File("text.wav"), std::vector<uint8_t>(text.begin(), text.end())));
 
-    for (const char* name : {"truncated.wav", "empty.wav", "text.wav", "missing.wav"}) {
+    for (const char* name : {"truncated.wav", "empty.wav", "text.wav"}) {
         SCOPED_TRACE(name);
         CSoundFile file;
         EXPECT_EQ(file.Open(folder.File(name), nullptr, nullptr), SoundFileResult::WrongFormat);
+    }
+}
+
+TEST_F(SoundFileTest, WhatIsNoReadableRegularFileIsUnreadableAndNeverBlocks) {
+    // A named pipe with no writer would block a plain open for ever.
+    const std::string pipe = folder.File("pipe.wav");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string locked = folder.File("locked.wav");
+    ASSERT_TRUE(WritePcmWav(locked, 8000, 1, Noise(4000, 1, 1000)));
+    chmod(locked.c_str(), 0);
+    const bool root = geteuid() == 0;  // reads it anyway
+    std::filesystem::create_directory(folder.File("folder.wav"));
+    for (const std::string& path : {folder.File("missing.wav"), pipe, folder.File("folder.wav"),
+                                    std::string("/dev/null"), locked}) {
+        if (path == locked && root) {
+            continue;
+        }
+        SCOPED_TRACE(path);
+        CSoundFile file;
+        EXPECT_EQ(file.Open(path, nullptr, nullptr), SoundFileResult::Unreadable);
+        EXPECT_EQ(file.Frames(), 0u);
     }
 }
 
@@ -349,17 +373,31 @@ TEST_F(MappedSoundFileTest, DecodesALawAndMuLawBytesLikeLibsndfile) {
         EXPECT_EQ(file.Law(), law == SF_FORMAT_ALAW ? LawKind::ALaw : LawKind::MuLaw);
         const std::vector<int16_t> mapped = AllSamples(file);
         ASSERT_EQ(mapped.size(), decoded.size());
-        size_t differences = 0;
-        for (size_t i = 0; i < mapped.size(); ++i) {
-            if (mapped[i] != decoded[i]) {
-                ++differences;
-                // Only mu-law byte 0x7F (just below zero) decodes differently.
-                EXPECT_EQ(law, SF_FORMAT_ULAW);
-                EXPECT_EQ(mapped[i], -2);
-                EXPECT_EQ(mapped[i], MuLawToLinear(0x7F));
-            }
+        EXPECT_EQ(mapped, decoded);
+    }
+    // Every byte, also mu-law's "negative zero" 0x7F, as libsndfile reads it.
+    for (const int law : {SF_FORMAT_ALAW, SF_FORMAT_ULAW}) {
+        SCOPED_TRACE(law);
+        const std::string path = folder.File("bytes.wav");
+        SF_INFO info{};
+        info.samplerate = 8000;
+        info.channels = 1;
+        info.format = SF_FORMAT_WAV | law;
+        SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(out, nullptr);
+        std::vector<unsigned char> bytes(256);
+        for (int b = 0; b < 256; ++b) {
+            bytes[b] = static_cast<unsigned char>(b);
         }
-        EXPECT_LE(differences, 2u);
+        ASSERT_EQ(sf_write_raw(out, bytes.data(), 256), 256);
+        sf_close(out);
+        const std::vector<int16_t> libsndfile = ReadAllSamples(path);
+        ASSERT_EQ(libsndfile.size(), 256u);
+        for (int b = 0; b < 256; ++b) {
+            const int16_t ours = law == SF_FORMAT_ALAW ? ALawToLinear(static_cast<uint8_t>(b))
+                                                       : MuLawToLinear(static_cast<uint8_t>(b));
+            EXPECT_EQ(ours, libsndfile[b]) << "byte " << b;
+        }
     }
     EXPECT_EQ(ALawToLinear(0x00), -5504);
     EXPECT_EQ(ALawToLinear(0x55), -8);
@@ -499,6 +537,30 @@ TEST_F(MappedSoundFileTest, ARecordingCutShortWhileLoadingIsAnOpenErrorAndLeaves
     EXPECT_FALSE(file.ReadFrames(frames.data(), 100000, 1000));
     EXPECT_EQ(BuildWaveformSummary(summary, file, true, nullptr, nullptr),
               SoundFileResult::OpenError);
+    EXPECT_EQ(CountTempFiles(folder.Path()), 0u);
+}
+
+TEST_F(SoundFileTest, ARecordingCutShortWhileLoadingIntoMemoryIsAnOpenError) {
+    const std::string path = folder.File("shrinking.wav");
+    const std::vector<int16_t> samples = Noise(200000, 73, 20000);
+    ASSERT_TRUE(WritePcmWav(path, 16000, 1, samples));
+    // Cut to a third as soon as the first block has been read.
+    struct Cutter : platform::MessageTarget {
+        std::string path;
+        bool cut = false;
+        void Post(uint32_t, uintptr_t, intptr_t) override {
+            if (!cut) {
+                std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
+                cut = true;
+            }
+        }
+    } cutter;
+    cutter.path = path;
+    CSoundFile file;
+    EXPECT_EQ(file.Open(path, &cutter, nullptr), SoundFileResult::OpenError);
+    EXPECT_TRUE(cutter.cut);
+    EXPECT_EQ(file.Frames(), 0u);
+    EXPECT_EQ(file.GetSampleBuffer(), nullptr);
     EXPECT_EQ(CountTempFiles(folder.Path()), 0u);
 }
 

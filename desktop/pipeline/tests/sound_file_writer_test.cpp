@@ -84,6 +84,13 @@ TEST(SoundFileWriter, CancelledOrUnfinishedWritesLeaveNothing) {
     options.cancelled = [] { return true; };
     EXPECT_EQ(SaveSoundFile(sound, folder.File("out.wav"), options).result,
               OutputResult::Cancelled);
+    // Asked for while the last of the four blocks was written: still nothing
+    // in place.
+    int asked = 0;
+    options.cancelled = [&asked] { return ++asked > 4; };
+    EXPECT_EQ(SaveSoundFile(sound, folder.File("out.wav"), options).result,
+              OutputResult::Cancelled);
+    EXPECT_EQ(asked, 5);
     {
         SoundFileWriter writer(folder.File("out.wav"));
         ASSERT_EQ(writer.Open(Layout(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1), false),

@@ -313,6 +313,16 @@ constexpr Entry kEntries[] = {
     {IDS_CLEANING_FAILED + 1,
      "Шумоочистка прервана из-за ошибки. Уже очищенная часть сохранена;\nшумоочистку можно "
      "запустить снова."},
+    {IDS_SAVING, "Saving..."},
+    {IDS_SAVING + 1, "Сохранение..."},
+    {IDS_ERR_UNREADABLE, "The file cannot be found or cannot be read."},
+    {IDS_ERR_UNREADABLE + 1, "Файл не найден или не может быть прочитан."},
+    {IDS_REDRAW_FAILED,
+     "The waveform of the cleaned recording could not be drawn again (not enough memory).\nThe "
+     "cleaned samples are kept; the picture still shows them as before this pass."},
+    {IDS_REDRAW_FAILED + 1,
+     "Не удалось заново построить осциллограмму очищенной записи (не хватает памяти).\nОчищенные "
+     "данные сохранены; на экране они показаны такими, какими были до этого прохода."},
     // 4020..4039: waveform control and playback.
     {IDS_NO_AUDIO_DEVICE,
      "No sound device could be opened, so recordings cannot be played. Everything else works "
@@ -320,6 +330,9 @@ constexpr Entry kEntries[] = {
     {IDS_NO_AUDIO_DEVICE + 1,
      "Не удалось открыть звуковое устройство, поэтому воспроизведение недоступно. Все остальное "
      "работает как обычно."},
+    {IDS_PLAYBACK_REFUSED, "Playback stopped: the sound device did not take the recording."},
+    {IDS_PLAYBACK_REFUSED + 1,
+     "Воспроизведение остановлено: звуковое устройство не приняло запись."},
 
     {IDS_ON, "ON."},
     {IDS_ON + 1, "ВКЛ."},
@@ -433,6 +446,8 @@ const char* LoadingErrorText(int kind, bool english) {
             return LoadPair(IDS_ERR_TEMP_DENIED_EN, english);
         case 3:
             return LoadPair(IDS_ERR_DISK_SPACE_EN, english);
+        case 4:
+            return LoadPair(kTextUnreadable, english);
         case 10:
             return LoadPair(IDS_ERR_OPEN_EN, english);
         default:

@@ -15,10 +15,11 @@ public:
     // Reads `count` frames from the read position, cleans them and writes every
     // cleaned frame that has come out. 0 done; -1 count above the chunk length
     // or no view; 2 the engine failed; 3 the recording ended early (nothing of
-    // this chunk is used).
+    // this chunk is used), also when a mapped working copy was cut short
+    // while it was read or written.
     int ProcessChunk(uint32_t count);
     // Pushes zeros through the engine until every frame read has been written.
-    // 0, or 2 when the engine failed.
+    // 0, 2 when the engine failed, 3 when the working copy was cut short.
     int Flush();
 
     uint32_t Position() const { return static_cast<uint32_t>(m_alignment.Pushed()); }
@@ -26,7 +27,7 @@ public:
     uint32_t Written() const { return static_cast<uint32_t>(m_alignment.Emitted()); }
 
 private:
-    void WriteOutputs(uint32_t from);
+    bool WriteOutputs(uint32_t from);  // false: the working copy was cut short
 
     CleaningContext& m_context;
     EngineAlignment m_alignment;

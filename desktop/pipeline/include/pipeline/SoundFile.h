@@ -22,6 +22,9 @@ enum class SoundFileResult : int32_t {
     WrongFormat = 1,
     TempFileDenied = 2,
     NoDiskSpace = 3,
+    // Missing, not readable, or no regular file at all (a named pipe would
+    // block the open for good).
+    Unreadable = 4,
     OpenError = 10,
     Cancelled = 999,
 };
@@ -157,6 +160,7 @@ private:
     SNDFILE* m_workingCopy = nullptr;
     std::string m_workingCopyPath;
     int m_workingCopyTicket = -1;  // in the table of files removed on interruption
+    int m_workingCopyLock = -1;    // holds WorkingCopyLock's flock while the copy exists
     bool m_mapped = false;
     bool m_mappedWritable = false;
     std::unique_ptr<CSMCore> m_core;
@@ -187,7 +191,7 @@ bool IsAcceptedSoundFormat(const SF_INFO& info);
 // such files. About 2^31 samples: 37 hours of 16 kHz mono.
 bool DecodedCopyFitsWav(const SF_INFO& info);
 
-// G.711 expansion of one stored byte, as the mapped mode decodes it. Mu-law
-// byte 0x7F decodes to -2 rather than 0, on purpose.
+// G.711 expansion of one stored byte, as the mapped mode decodes it: the same
+// values libsndfile gives in memory mode, for every byte.
 int16_t ALawToLinear(uint8_t byte);
 int16_t MuLawToLinear(uint8_t byte);

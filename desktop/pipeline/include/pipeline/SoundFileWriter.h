@@ -9,9 +9,11 @@
 #include <functional>
 #include <string>
 
+#include "pipeline/JobProtocol.h"
 #include "pipeline/OutputFile.h"
 #include "pipeline/SndfileTypes.h"
 #include "pipeline/SoundFormat.h"
+#include "platform/ManualResetEvent.h"
 
 class CSoundFile;
 
@@ -58,6 +60,9 @@ struct SaveOptions {
     bool replace = false;
     std::function<void(double fraction)> onProgress;  // 0..1, on the calling thread
     std::function<bool()> cancelled;                  // polled between blocks
+    // Held while a block is read from a mapped recording: the window that is
+    // mapped is shared with whoever draws the waveform meanwhile.
+    platform::JobLockType* readLock = nullptr;
 };
 
 struct SaveResult {
@@ -70,3 +75,10 @@ struct SaveResult {
 SaveResult SaveSoundFile(CSoundFile& sound, const std::string& path, const SaveOptions& options);
 // The same through a writer already prepared (options.replace is not used).
 SaveResult WriteSoundFile(CSoundFile& sound, SoundFileWriter& writer, const SaveOptions& options);
+
+// SaveSoundFile as a job of the progress dialog, in the cleaning protocol: a
+// bar of 100 steps, WM_CLEANING_FINISHED only when the file is in place, and
+// JobCancelEvent stops it between blocks (the temporary file then goes and
+// the target stays as it was). `result` is written before the job ends.
+int SavingJob(JobSync& sync, platform::MessageTarget& dialog, CSoundFile& sound,
+              const std::string& path, SaveOptions options, SaveResult* result);

@@ -237,8 +237,12 @@ inline constexpr uint32_t IDS_ASK_SAVE_CLEANED = 4004;    // before a cleaned re
 inline constexpr uint32_t IDS_SAVE_SAME_FILE = 4006;      // the target is the opened recording
 inline constexpr uint32_t IDS_SAVE_FAILED = 4008;         // format: target path, reason
 inline constexpr uint32_t IDS_CLEANING_FAILED = 4010;     // the job ended without finishing
+inline constexpr uint32_t IDS_SAVING = 4012;              // the progress caption while saving
+inline constexpr uint32_t IDS_ERR_UNREADABLE = 4014;      // open: missing, unreadable, no file
+inline constexpr uint32_t IDS_REDRAW_FAILED = 4016;       // the waveform after a pass failed
 // 4020..4039: waveform control and playback.
-inline constexpr uint32_t IDS_NO_AUDIO_DEVICE = 4020;  // Russian 4021
+inline constexpr uint32_t IDS_NO_AUDIO_DEVICE = 4020;   // Russian 4021
+inline constexpr uint32_t IDS_PLAYBACK_REFUSED = 4022;  // a block was refused; Russian 4023
 
 // Desktop texts without a number of their own (Russian at id + 1 for pairs).
 inline constexpr uint32_t IDS_ON = 4040;   // "ON." / "ВКЛ."
@@ -325,6 +329,9 @@ inline constexpr TextPair kTextAskSaveCleaned = NextIdPair(IDS_ASK_SAVE_CLEANED)
 inline constexpr TextPair kTextSaveSameFile = NextIdPair(IDS_SAVE_SAME_FILE);
 inline constexpr TextPair kTextSaveFailed = NextIdPair(IDS_SAVE_FAILED);
 inline constexpr TextPair kTextCleaningFailed = NextIdPair(IDS_CLEANING_FAILED);
+inline constexpr TextPair kTextSaving = NextIdPair(IDS_SAVING);
+inline constexpr TextPair kTextUnreadable = NextIdPair(IDS_ERR_UNREADABLE);
+inline constexpr TextPair kTextRedrawFailed = NextIdPair(IDS_REDRAW_FAILED);
 
 inline constexpr TextPair kTextTuneCaption{IDS_TUNE_CAPTION, IDS_RU_TUNE_CAPTION};
 inline constexpr TextPair kTextTuneNoiseCancel{IDS_TUNE_NOISE_CANCEL, IDS_RU_TUNE_NOISE_CANCEL};
