@@ -34,6 +34,14 @@ CMainFrame::CMainFrame(CQuellixDoc& document)
     m_document.onTitleChanged = [this] { UpdateCaption(); };
 
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
+    // Keys (Space, the zoom and scroll keys) go to the waveform whenever the
+    // window comes to the front, not only after a load.
+    Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
+        event.Skip();
+        if (event.GetActive() && m_view != nullptr) {
+            m_view->WaveArea().SetFocus();
+        }
+    });
     GetStatusBar()->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         event.Skip();
         FitPaneWidths();
@@ -222,5 +230,8 @@ void CMainFrame::OnLanguage(wxCommandEvent& event) {
     }
     m_document.m_bEnglish = toEnglish ? 1 : 0;
     SaveLanguage(toEnglish);
+    if (m_view != nullptr && !m_document.m_strPath.empty()) {
+        m_view->SetFileInformation(m_document.FileInformation());
+    }
     RefreshFromDocument();
 }

@@ -6,10 +6,12 @@
 
 namespace {
 
-std::vector<uimodel::PlacementRect> DisplayRects() {
+// Work areas, not whole screens: a window fitted into them keeps its title
+// bar clear of panels.
+std::vector<uimodel::PlacementRect> WorkAreas() {
     std::vector<uimodel::PlacementRect> rects;
     for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
-        const wxRect r = wxDisplay(i).GetGeometry();
+        const wxRect r = wxDisplay(i).GetClientArea();
         rects.push_back({r.x, r.y, r.x + r.width, r.y + r.height});
     }
     return rects;
@@ -20,7 +22,8 @@ std::vector<uimodel::PlacementRect> DisplayRects() {
 CPersistentFrame::CPersistentFrame(const wxString& title)
     : wxFrame(nullptr, wxID_ANY, title,
               wxPoint(uimodel::kDefaultRect.left, uimodel::kDefaultRect.top),
-              wxSize(uimodel::kDefaultRect.Width(), uimodel::kDefaultRect.Height())) {
+              wxSize(static_cast<int>(uimodel::kDefaultRect.Width()),
+                     static_cast<int>(uimodel::kDefaultRect.Height()))) {
     Bind(wxEVT_SIZE, &CPersistentFrame::OnSizeOrMove, this);
     Bind(wxEVT_MOVE, &CPersistentFrame::OnSizeOrMove, this);
 }
@@ -30,10 +33,10 @@ bool CPersistentFrame::Show(bool show) {
         return wxFrame::Show(show);
     }
     m_bFirstTime = false;
-    const uimodel::Placement placement = uimodel::LoadPlacement(DisplayRects());
+    const uimodel::Placement placement = uimodel::LoadPlacement(WorkAreas());
     m_normalRect = placement.normal;
-    SetSize(placement.normal.left, placement.normal.top, placement.normal.Width(),
-            placement.normal.Height());
+    SetSize(placement.normal.left, placement.normal.top, static_cast<int>(placement.normal.Width()),
+            static_cast<int>(placement.normal.Height()));
     if (placement.max) {
         Maximize(true);
         m_bWasMaximized = true;

@@ -17,11 +17,12 @@ public:
 
     // The rectangle the window has when neither maximised nor minimised.
     uimodel::PlacementRect NormalRect() const { return m_normalRect; }
+    // Stores the placement now (once per run; Destroy does it otherwise).
+    void SavePlacement();
 
 private:
     void OnSizeOrMove(wxEvent& event);
     void RememberNormalRect();
-    void SavePlacement();
 
     bool m_bFirstTime = true;
     bool m_bPlacementSaved = false;

@@ -75,9 +75,24 @@ CProgressDlg::~CProgressDlg() {
     m_runner.reset();
 }
 
+namespace {
+CProgressDlg* g_running = nullptr;  // one job at a time: the dialogs are modal
+}
+
 int CProgressDlg::DoModal() {
+    CProgressDlg* const outer = g_running;
+    g_running = this;
     const int result = ShowModal();
+    g_running = outer;
     return result == wxID_OK ? kDialogOk : kDialogCancel;
+}
+
+bool CProgressDlg::CancelRunning() {
+    if (g_running == nullptr) {
+        return false;
+    }
+    g_running->RequestCancel();
+    return true;
 }
 
 void CProgressDlg::OnInitDialog(wxInitDialogEvent& event) {
@@ -95,8 +110,9 @@ void CProgressDlg::OnJobMessage(wxThreadEvent& event) {
     if (reaction.barRange) {
         m_progress->SetRange(static_cast<int>(*reaction.barRange));
         m_progress->SetValue(0);
-        SetTitle(ui::Text(m_bCleaning ? res::kTextCaptionCleaning : res::kTextCaptionLoading,
-                          m_bEnglish));
+        SetTitle(ui::Text(
+            m_caption.value_or(m_bCleaning ? res::kTextCaptionCleaning : res::kTextCaptionLoading),
+            m_bEnglish));
     }
     if (reaction.barPosition) {
         m_progress->SetValue(static_cast<int>(*reaction.barPosition));

@@ -12,8 +12,10 @@
 #include <wx/dialog.h>
 
 #include <memory>
+#include <optional>
 
 #include "pipeline/JobRunner.h"
+#include "resources/resource.h"
 
 class wxButton;
 class wxGauge;
@@ -30,6 +32,13 @@ public:
     // Runs the dialog and its job: kDialogOk (IDOK) when the job finished,
     // kDialogCancel (IDCANCEL) after a cancel, an error or a failure.
     int DoModal();
+
+    // The caption once the job has started, instead of the job kind's own.
+    void SetJobCaption(res::TextPair caption) { m_caption = caption; }
+
+    // When a progress dialog is running: asks its job to stop as Cancel does
+    // and returns true.
+    static bool CancelRunning();
 
     // How the job ended; final once DoModal has returned.
     const JobOutcome& Outcome() const { return m_runner->Outcome(); }
@@ -52,6 +61,7 @@ private:
     void EndWithOutcome();
 
     bool m_bEnglish;
+    std::optional<res::TextPair> m_caption;
     wxGauge* m_progress = nullptr;
     wxButton* m_cancel = nullptr;
     std::unique_ptr<Window> m_window;  // what the job posts to

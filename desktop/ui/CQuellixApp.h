@@ -42,10 +42,15 @@ public:
 private:
     void OnAppAbout(wxCommandEvent& event);
     void OnAppExit(wxCommandEvent& event);
+    // After SIGTERM, SIGINT or SIGHUP: cancels a running job, waits for it,
+    // then closes the frame without questions (or, inside another modal
+    // window, cleans up and exits directly).
+    void OnExitSignal();
 
     JobSync m_jobSync;
     std::unique_ptr<CQuellixDoc> m_document;
     CMainFrame* m_frame = nullptr;
+    int m_nExitWaits = 0;  // rounds waited for a cancelled job to end
 };
 
 wxDECLARE_APP(CQuellixApp);

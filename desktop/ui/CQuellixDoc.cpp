@@ -6,10 +6,16 @@
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
 #include "CProgressDlg.h"
 #include "CQuellixView.h"
 #include "CTuneDlg.h"
 #include "MessageBox.h"
+#include "OrderlyExit.h"
 #include "UiText.h"
 #include "WxIds.h"
 #include "pipeline/LoadingJob.h"
@@ -78,7 +84,8 @@ bool CQuellixDoc::CanPerform() const {
 }
 
 bool CQuellixDoc::CanSaveCleaned() const {
-    return !m_bModalOpen && !m_strPath.empty() && m_soundFile.Frames() > 0;
+    // Only after a pass: before one, a "-cleaned" copy would be the original.
+    return !m_bModalOpen && !m_strPath.empty() && m_soundFile.Frames() > 0 && m_nCleanPasses > 0;
 }
 
 void CQuellixDoc::SetTitle(const std::string& title) {
@@ -247,6 +254,9 @@ void CQuellixDoc::RunCleaning() {
                         });
     dialog.DoModal();
     m_bModalOpen = false;
+    if (ui::ExitRequested()) {
+        return;  // the program is ending: no redraw, no box
+    }
     const uimodel::PassEnd end = PassEndOf(dialog.Outcome());
     if (end == uimodel::PassEnd::Failed) {
         ui::ShowMessageBox(ui::Text(res::kTextCleaningFailed, m_bEnglish != 0),
@@ -255,6 +265,7 @@ void CQuellixDoc::RunCleaning() {
 
     // Redraw what the pass left, finished or not. The percent goes to the
     // main window's caption while the summary is rebuilt.
+    bool redrawFailed = false;
     {
         wxBusyCursor busy;
         auto* top = wxTheApp != nullptr ? wxDynamicCast(wxTheApp->GetTopWindow(), wxTopLevelWindow)
@@ -274,13 +285,34 @@ void CQuellixDoc::RunCleaning() {
             }
         };
         WaveformDisplay display;
-        BuildWaveformDisplay(display, m_soundFile, &title);
-        m_pSegmentation =
-            std::make_unique<CSegmentation>(m_soundFile.Frames(), m_soundFile.SampleRate());
-        m_pSegmentation->cursorFrame = 0;
-        m_pView->SetWaveform(std::move(display));
+        SoundFileResult rebuilt = SoundFileResult::OpenError;
+        try {
+            rebuilt = rebuildDisplay ? rebuildDisplay(display)
+                                     : BuildWaveformDisplay(display, m_soundFile, &title);
+        } catch (const std::bad_alloc&) {
+            title.restore();
+        }
+        if (rebuilt == SoundFileResult::Ok) {
+            m_pSegmentation =
+                std::make_unique<CSegmentation>(m_soundFile.Frames(), m_soundFile.SampleRate());
+            m_pSegmentation->cursorFrame = 0;
+            m_pView->SetWaveform(std::move(display));
+        } else {
+            redrawFailed = true;
+        }
     }
-    PassEnded(end, m_settings.afterNc);
+    // A job that never started (the engine could not be made) changed nothing.
+    const auto& messages = dialog.Outcome().messages;
+    const bool wrote = std::any_of(messages.begin(), messages.end(), [](const auto& message) {
+        return message.id == WM_CLEANING_STARTED;
+    });
+    PassEnded(end, m_settings.afterNc, wrote);
+    if (redrawFailed) {
+        // The view still holds the previous display, whose buffers are
+        // untouched: the recording stays usable, only its picture is old.
+        ui::ShowMessageBox(ui::Text(res::kTextRedrawFailed, m_bEnglish != 0),
+                           ui::Text(res::IDS_APP_TITLE), wxOK | wxICON_ERROR, DialogParent());
+    }
 }
 
 void CQuellixDoc::RunSettingsDialog(wxWindow* parent) {
@@ -307,13 +339,23 @@ void CQuellixDoc::OnSaveCleaned(wxCommandEvent&) {
 }
 
 bool CQuellixDoc::RunSaveCleanedAs() {
-    const std::string path = ChooseFile(true);
-    return !path.empty() && SaveCleanedTo(path);
+    std::string path = ChooseFile(true);
+    if (path.empty()) {
+        return false;
+    }
+    // GTK's dialog adds no extension; a name without one becomes a WAV file.
+    // The dialog asked about replacing the typed name, not this one.
+    bool replace = true;
+    if (!wxFileName(ui::Wx(path)).HasExt()) {
+        path += ".wav";
+        replace = false;
+    }
+    return SaveCleanedTo(path, replace);
 }
 
-bool CQuellixDoc::SaveCleanedTo(const std::string& path) {
+bool CQuellixDoc::SaveCleanedTo(const std::string& path, bool replace) {
     const bool english = m_bEnglish != 0;
-    if (m_soundFile.Frames() == 0 || m_strPath.empty()) {
+    if (m_soundFile.Frames() == 0 || m_strPath.empty() || m_bModalOpen) {
         return false;
     }
     if (platform::SameFile(path, m_strPath) ||
@@ -322,16 +364,32 @@ bool CQuellixDoc::SaveCleanedTo(const std::string& path) {
                            wxOK | wxICON_ERROR, DialogParent());
         return false;
     }
-    SaveResult saved;
+    // Streaming playback would compete with the save for the mapped recording.
+    if (m_pView != nullptr) {
+        m_pView->StopPlayback();
+    }
+    SaveResult saved{OutputResult::Failed, {}};
+    SaveOptions options;
+    options.replace = replace;
+    options.readLock = &m_sync.JobLock;
+    m_bModalOpen = true;
     {
-        wxBusyCursor busy;
-        SaveOptions options;
-        options.replace = true;  // the save dialog has asked about an existing file
-        saved = SaveSoundFile(m_soundFile, path, options);
+        CProgressDlg dialog(
+            DialogParent(), m_sync, true, english, [&](platform::MessageTarget& window) {
+                return SavingJob(m_sync, window, m_soundFile, path, options, &saved);
+            });
+        dialog.SetJobCaption(res::kTextSaving);
+        dialog.DoModal();
+    }
+    m_bModalOpen = false;
+    if (saved.result == OutputResult::Cancelled || ui::ExitRequested()) {
+        return saved.result == OutputResult::Ok;
     }
     if (saved.result != OutputResult::Ok) {
+        const std::string reason =
+            saved.result == OutputResult::Exists ? std::strerror(EEXIST) : saved.reason;
         ui::ShowMessageBox(ui::Wx(res::Format(res::LoadPair(res::kTextSaveFailed, english),
-                                              path.c_str(), saved.reason.c_str())),
+                                              path.c_str(), reason.c_str())),
                            ui::Text(res::IDS_APP_TITLE), wxOK | wxICON_ERROR, DialogParent());
         return false;
     }

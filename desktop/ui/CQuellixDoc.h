@@ -24,6 +24,7 @@
 #include "pipeline/JobProtocol.h"
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
+#include "uimodel/WaveformDisplay.h"
 #include "uimodel/CleaningPasses.h"
 
 class CQuellixView;
@@ -58,10 +59,12 @@ public:
     void ReleaseRecording();
     // Perform Noise Cleaning as its command runs it, without the enable check.
     void RunCleaning();
-    // Writes the recording as it now stands to `path` in its own format.
-    // Refuses the opened recording itself (any link to it) and its working
-    // copy. True when written; a box says why not.
-    bool SaveCleanedTo(const std::string& path);
+    // Writes the recording as it now stands to `path` in its own format, as a
+    // job under the progress dialog (playback stopped first; Cancel leaves the
+    // target as it was). Refuses the opened recording itself (any link to it)
+    // and its working copy; `replace` false also refuses an existing file.
+    // True when written; a box says why not.
+    bool SaveCleanedTo(const std::string& path, bool replace = true);
     // Before a command discards the recording: when it holds a cleaned result
     // that was not saved, asks Yes (save first) / No / Cancel. True to go on.
     bool ConfirmDiscard();
@@ -100,6 +103,9 @@ public:
     std::function<std::string(bool save)> chooseFile;
     // Tests: the cleaning job's engine factory instead of CreateVelquor.
     std::function<IVelquor*()> createEngine;
+    // Tests: builds the display after a pass instead of BuildWaveformDisplay
+    // (to make it fail).
+    std::function<SoundFileResult(WaveformDisplay&)> rebuildDisplay;
 
 private:
     void OnFileOpen(wxCommandEvent& event);

@@ -73,6 +73,8 @@ void CQuellixView::OnInitialUpdate() {
     m_info->SetFont(m_font);
     const wxSize size = GetClientSize();
     LayOut(size.x, size.y);
+    // The waveform takes the keys from the start, before anything is loaded.
+    m_wave->SetFocus();
 }
 
 void CQuellixView::SetFileInformation(const std::string& text) {
@@ -171,11 +173,9 @@ void CQuellixView::DropFiles(const std::vector<std::string>& files) {
     }
     // Not inside the drop: opening runs modal windows.
     const std::string path = files.front();
-    CallAfter([this, path] {
-        if (m_document.CanOpen()) {
-            m_document.OpenPath(path);
-        }
-    });
+    // Also while playing: OpenPath asks about an unsaved result, then stops
+    // playback as it closes the recording.
+    CallAfter([this, path] { m_document.OpenPath(path); });
 }
 
 void CQuellixView::OnFrameClose(wxCloseEvent& event) {

@@ -9,6 +9,7 @@
 #include <climits>
 #include <vector>
 
+#include "MessageBox.h"
 #include "SurfacePixels.h"
 #include "WavePainter.h"
 #include "pipeline/Segmentation.h"
@@ -78,6 +79,10 @@ void CWaveControl::ShowRecording(CSoundFile& soundFile, CSegmentation& segmentat
     m_bCaret = true;
     SetCursorFrame(segmentation.cursorFrame);
     ApplyWindow();
+}
+
+wxWindow* CWaveControl::ScrollBarWindow() const {
+    return m_pScrollBar;
 }
 
 void CWaveControl::ReleaseRecording() {
@@ -318,6 +323,8 @@ void CWaveControl::MouseRelease(int x, int y) {
         m_nBandTop = uimodel::ClampBandTop(y, DrawingHeight());
         m_bCaret = true;
     } else if (mode != kOverviewDrag) {
+        // After a drag in the overview band (or of the band boundary, above)
+        // the cursor stays: the frame under the mouse means nothing there.
         // A release outside the control still lands inside the recording.
         SetCursorFrame(uimodel::ClampedFrameAtX(m_window, width, x));
     }
@@ -403,7 +410,19 @@ void CWaveControl::OnMouse(wxMouseEvent& event) {
             MouseMove(point.x, point.y);
         }
     } else if (type == wxEVT_MOUSEWHEEL) {
-        Wheel(event.GetWheelRotation());
+        // Sideways scrolling is no zoom. A touchpad sends many small
+        // rotations: they add up to one notch (the wheel delta) per step.
+        if (event.GetWheelAxis() != wxMOUSE_WHEEL_VERTICAL) {
+            return;
+        }
+        const int notch = std::max(1, event.GetWheelDelta());
+        m_nWheelRest += event.GetWheelRotation();
+        for (; m_nWheelRest >= notch; m_nWheelRest -= notch) {
+            Wheel(1);
+        }
+        for (; m_nWheelRest <= -notch; m_nWheelRest += notch) {
+            Wheel(-1);
+        }
     }
 }
 
@@ -446,6 +465,9 @@ void CWaveControl::PaintTo(wxDC& dc, const wxSize& size) {
     if (!m_bitmap.IsOk() || m_bitmap.GetSize() != size) {
         m_bitmap = wxBitmap(size, 24);
     }
+    // A failed re-map while samples are drawn (under the sample lock) shows
+    // its box after the paint.
+    ui::HoldBoxes holdBoxes;
     PaintBitmap(m_bitmap, size);
     dc.DrawBitmap(m_bitmap, 0, 0);
 }
@@ -543,16 +565,17 @@ std::vector<wxRect> CWaveControl::InvertedAreas(int width, int height) const {
     std::vector<wxRect> areas;
     const int bandTop = std::clamp(m_nBandTop, 0, height);
     const int selectionBottom = height - CWavSample::kBottomMarginPx;
-    if (m_selection.Shown()) {
+    // Only a selection that meets the visible frames: one that ends just
+    // before them would otherwise leave a one-pixel column at the left.
+    if (m_selection.Shown() && m_selection.End() >= m_window.first &&
+        m_selection.Start() < m_window.End()) {
         const int64_t left =
             std::max<int64_t>(0, uimodel::XOfFrame(m_window, width, m_selection.Start()));
         const int64_t right = std::min<int64_t>(
             width, uimodel::XOfFrame(m_window, width, int64_t{m_selection.End()} + 1));
-        if (right >= 0 && left <= width) {
-            areas.emplace_back(static_cast<int>(left), bandTop + 1,
-                               static_cast<int>(std::max<int64_t>(1, right - left)),
-                               selectionBottom - bandTop - 1);
-        }
+        areas.emplace_back(static_cast<int>(std::min<int64_t>(left, width - 1)), bandTop + 1,
+                           static_cast<int>(std::max<int64_t>(1, right - left)),
+                           selectionBottom - bandTop - 1);
     }
     if (m_nMode == kBandDrag) {
         areas.emplace_back(0, m_nDragY - 1, width, kBandLinePx);

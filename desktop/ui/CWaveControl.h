@@ -69,6 +69,8 @@ public:
     // Scrolls so that the visible part starts at `first` (kept inside).
     void ScrollToFrame(int64_t first);
     void ScrollBy(uimodel::ScrollCode code, int64_t trackFirst = 0);
+    // The scroll bar's window (for tests that drag it).
+    wxWindow* ScrollBarWindow() const;
     const uimodel::VisibleWindow& Window() const { return m_window; }
     bool ScrollBarShown() const;
 
@@ -148,6 +150,7 @@ private:
     uimodel::VisibleWindow m_window;
     // The scroll bar counts in frames >> m_nScrollShift (its range is an int).
     int m_nScrollShift = 0;
+    int m_nWheelRest = 0;  // wheel rotation not yet a whole notch
     wxScrollBar* m_pScrollBar = nullptr;
     wxTimer m_autoScrollTimer;
     wxBitmap m_bitmap;

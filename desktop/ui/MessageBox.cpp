@@ -7,6 +7,7 @@
 
 #include <mutex>
 
+#include "OrderlyExit.h"
 #include "platform/ShowMessage.h"
 
 namespace ui {
@@ -14,6 +15,8 @@ namespace {
 
 std::mutex answererMutex;
 MessageBoxAnswerer installedAnswerer;
+int showingBoxes = 0;  // UI thread only
+int holdingBoxes = 0;  // UI thread only
 
 }  // namespace
 
@@ -26,6 +29,9 @@ int ShowMessageBox(const wxString& text, const wxString& caption, long style, wx
     if (answerer) {
         return answerer({text.utf8_string(), caption.utf8_string(), style});
     }
+    if (ExitRequested()) {
+        return wxID_CANCEL;  // nobody is there to answer
+    }
     if (parent == nullptr && wxTheApp != nullptr) {
         parent = wxTheApp->GetTopWindow();
     }
@@ -33,8 +39,22 @@ int ShowMessageBox(const wxString& text, const wxString& caption, long style, wx
     wxString shown = text;
     shown.Replace("\r\n", "\n");
     wxMessageDialog dialog(parent, shown, caption, style);
+    ++showingBoxes;
     const int answer = dialog.ShowModal();
+    --showingBoxes;
     return answer;
+}
+
+HoldBoxes::HoldBoxes() {
+    ++holdingBoxes;
+}
+
+HoldBoxes::~HoldBoxes() {
+    --holdingBoxes;
+}
+
+bool MessageBoxShowing() {
+    return showingBoxes > 0;
 }
 
 MessageBoxAnswerer SetMessageBoxAnswerer(MessageBoxAnswerer answerer) {
@@ -68,7 +88,7 @@ void InstallPlatformMessageHandler() {
             const wxString wxText = wxString::FromUTF8(text.c_str());
             const wxString wxCaption = wxString::FromUTF8(caption.c_str());
             const long style = StyleForPlatformFlags(flags);
-            if (wxThread::IsMain()) {
+            if (wxThread::IsMain() && holdingBoxes == 0) {
                 ShowMessageBox(wxText, wxCaption, style);
             } else if (wxTheApp != nullptr) {
                 wxTheApp->CallAfter(

@@ -24,9 +24,13 @@ struct MessageBoxRequest {
 };
 
 // Shows a modal box and returns the button pressed: wxID_OK, wxID_CANCEL,
-// wxID_YES or wxID_NO. `parent` null: the active top-level window.
+// wxID_YES or wxID_NO. `parent` null: the active top-level window. Once the
+// program is ending on a signal nothing is shown and wxID_CANCEL returned.
 int ShowMessageBox(const wxString& text, const wxString& caption, long style,
                    wxWindow* parent = nullptr);
+
+// True while a box is on screen (its caller waits in a nested loop).
+bool MessageBoxShowing();
 
 // Tests: `answerer` is asked instead of showing a box; an empty one restores
 // the real boxes. Returns the previous answerer.
@@ -38,5 +42,17 @@ long StyleForPlatformFlags(uint32_t flags);
 
 // Routes platform::ShowMessage to ShowMessageBox (see above).
 void InstallPlatformMessageHandler();
+
+// While one lives, platform::ShowMessage on the UI thread queues its box like
+// a worker thread's: for a paint (a box there would run a nested loop
+// mid-paint) and the sample lock (a cleaning job would wait on it until the
+// box is dismissed).
+class HoldBoxes {
+public:
+    HoldBoxes();
+    ~HoldBoxes();
+    HoldBoxes(const HoldBoxes&) = delete;
+    HoldBoxes& operator=(const HoldBoxes&) = delete;
+};
 
 }  // namespace ui

@@ -219,7 +219,7 @@ void ViewPlayback::StartPlayback(uint32_t start, uint32_t end, bool selection) {
             return;
         }
         m_control.m_nPlayStartFrame = start;
-        output.Play(samples + uint64_t{start} * channels, end - start, 1);
+        HandOver(samples + uint64_t{start} * channels, end - start, 1);
         return;
     }
     auto reader = [&file](int16_t* destination, uint32_t first, uint32_t count) {
@@ -230,7 +230,20 @@ void ViewPlayback::StartPlayback(uint32_t start, uint32_t end, bool selection) {
         return;
     }
     m_control.m_nPlayStartFrame = block->firstFrame;
-    output.Play(block->samples, block->frames, 1);
+    HandOver(block->samples, block->frames, 1);
+}
+
+bool ViewPlayback::HandOver(const int16_t* samples, uint32_t frames, uint32_t first) {
+    if (m_control.Output().Play(samples, frames, first) == kEchoraOk) {
+        return true;
+    }
+    // Nothing would ever end this playback: stop it and say so, once.
+    StopPlayback();
+    const bool english = m_english ? m_english() : true;
+    ui::ShowMessageBox(wxString::FromUTF8(res::LoadPair(res::IDS_PLAYBACK_REFUSED, english)),
+                       wxString::FromUTF8(res::LoadText(res::IDS_APP_TITLE)), wxOK | wxICON_ERROR,
+                       &m_view);
+    return false;
 }
 
 void ViewPlayback::OnOutputMessage(wxThreadEvent& event) {
@@ -252,7 +265,7 @@ void ViewPlayback::OnNextBlock() {
     }
     if (const auto block = m_stream.Next()) {
         m_control.m_nPlayStartFrame = block->firstFrame;
-        m_control.Output().Play(block->samples, block->frames, 0);
+        HandOver(block->samples, block->frames, 0);
     }
 }
 

@@ -67,6 +67,8 @@ private:
     // selection (memory mode only), which never continues a paused output.
     void StartPlayback(uint32_t start, uint32_t end, bool selection);
     bool OpenOutput();
+    // Play on the output; a refused block stops playback with a box.
+    bool HandOver(const int16_t* samples, uint32_t frames, uint32_t first);
     void OnOutputMessage(wxThreadEvent& event);
     void OnNextBlock();
     void OnPlayedOut();

@@ -211,7 +211,8 @@ void PaintSamples(wxDC& dc, const StripPaint& paint, const wxRect& area,
 }
 
 // The ruler's ticks for a strip: labelled ones at least a label and a gap
-// apart.
+// apart. Kept beyond the plain 60 px: GTK's font makes "00:00:00:000" wider
+// than 60 px, and at 60 px the labels would overlap.
 std::vector<uimodel::RulerTick> TimeTicks(wxDC& dc, const CWavSample& strip,
                                           const uimodel::VisibleWindow& window, int width) {
     const int labelWidth = dc.GetTextExtent(kLabelWidthText).x;
@@ -345,7 +346,8 @@ void PaintStrip(wxDC& dc, const StripPaint& paint) {
         PaintAmplitudeMarks(dc, strip, area, amplitude);
         PaintTimeRuler(dc, ticks, rect, rect.y + h);
     }
-    // Over the waveform, so that a loud recording does not hide it.
+    // Drawn after the waveform on purpose (kept): drawn first, a loud
+    // recording would hide "L", "R" or "MONO".
     if (!paint.label.empty()) {
         dc.DrawText(paint.label, rect.x + kLabelInsetPx, rect.y + kLabelInsetPx);
     }

@@ -94,7 +94,10 @@ TEST(StringTable, LoadingErrorsKeepTheirExactTexts) {
                  "Недостаточно места на диске для создания временного файла.");
     EXPECT_STREQ(res::LoadingErrorText(10, true), "Error File Opening (");
     EXPECT_NE(std::strstr(res::LoadingErrorText(2, true), "privileges.  \nTo run"), nullptr);
-    EXPECT_STREQ(res::LoadingErrorText(4, true), "");
+    // Kind 4 (missing, unreadable, no regular file) has its own pair.
+    EXPECT_STREQ(res::LoadingErrorText(4, true), "The file cannot be found or cannot be read.");
+    EXPECT_STREQ(res::LoadingErrorText(4, false), "Файл не найден или не может быть прочитан.");
+    EXPECT_STREQ(res::LoadingErrorText(5, true), "");
 }
 
 TEST(StringTable, FormatsArguments) {

@@ -2,6 +2,8 @@
 // format and refusing others, cleaning with the progress dialog (finished,
 // cancelled, failed), the mapped working copy's lifetime, Save Cleaned As,
 // the question before a cleaned result is discarded, and dropped files.
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/gauge.h>
@@ -11,8 +13,12 @@
 #include <wx/textctrl.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <thread>
 
 #include "CMainFrame.h"
@@ -218,7 +224,8 @@ TEST_F(DocumentTest, OpensEveryAcceptedFormatWithTitleInformationAndPanes) {
         EXPECT_EQ(View().HasChannel1Strip(), c.channels == 2);
         EXPECT_TRUE(Doc().CanPerform());
         EXPECT_TRUE(Doc().CanClose());
-        EXPECT_TRUE(Doc().CanSaveCleaned());
+        // Nothing cleaned yet: a "cleaned" copy would be the original.
+        EXPECT_FALSE(Doc().CanSaveCleaned());
     }
     EXPECT_EQ(spy.opened, 4);
     EXPECT_TRUE(guitest::SaveScreenshot(*m_frame, "document-open-english"));
@@ -258,6 +265,26 @@ TEST_F(DocumentTest, TheSpeechModeCleansAsTheBatchCleanersSpeechMode) {
     const std::vector<int16_t> cleaned = DocumentSamples();
     EXPECT_EQ(cleaned, testsupport::ReadAllSamples(BatchClean(path, "--estimator speech")));
     EXPECT_NE(cleaned, testsupport::ReadAllSamples(BatchClean(path)));
+}
+
+TEST_F(DocumentTest, MissingFilesAndPipesGetTheUnreadableBoxWithoutHanging) {
+    Start();
+    const std::string pipe = m_data.File("pipe.wav");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const bool english : {true, false}) {
+        Doc().m_bEnglish = english ? 1 : 0;
+        for (const std::string& path : {m_data.File("missing.wav"), pipe}) {
+            SCOPED_TRACE(path);
+            const size_t before = m_boxes.Boxes().size();
+            EXPECT_FALSE(Doc().OpenPath(path));
+            const auto boxes = m_boxes.Boxes();
+            ASSERT_EQ(boxes.size(), before + 1);
+            EXPECT_EQ(boxes.back().text, res::LoadPair(res::kTextUnreadable, english));
+            EXPECT_NE(boxes.back().text, res::LoadText(res::IDS_ERR_FORMAT_EN));
+            EXPECT_TRUE(Doc().m_strPath.empty());
+            EXPECT_FALSE(View().HasStrips());
+        }
+    }
 }
 
 TEST_F(DocumentTest, CleaningGivesTheBatchCleanersSamplesAndFollowsAfterNc) {
@@ -357,6 +384,100 @@ TEST_F(DocumentTest, SaveCleanedAsWritesTheBatchCleanersFileAndRefusesTheOpenedO
     }
 }
 
+TEST_F(DocumentTest, SavingRunsAsAJobThatStopsPlaybackAndCanBeCancelled) {
+    Start();
+    const std::string path = Write("talk.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 2, 64000);
+    {
+        // Mapped: the save reads the recording block by block under the lock.
+        ScopedEnv budget("HUSHDESK_MEMORY_BUDGET", "16");
+        ASSERT_TRUE(Doc().OpenPath(path));
+    }
+    ASSERT_TRUE(Doc().IsMappedMode());
+    EXPECT_FALSE(Doc().CanSaveCleaned());
+    SendCommand(*m_frame, res::ID_NOISE_CLEAN);
+    EXPECT_TRUE(Doc().CanSaveCleaned());
+    const std::vector<int16_t> cleaned = DocumentSamples();
+
+    // Playing: the save stops it first. A name without extension gets ".wav".
+    SendCommand(*m_frame, res::ID_PLAY);
+    ASSERT_TRUE(View().IsPlaying());
+    ProgressDialogSpy spy;
+    std::string caption;
+    // Held until the dialog has been looked at: the job waits at its first
+    // block, so the dialog cannot close before the watcher sees it.
+    std::unique_lock firstSave(Doc().Sync().JobLock);
+    guitest::WhenModalDialogOpens([&](wxDialog& dialog) {
+        EXPECT_FALSE(View().IsPlaying());
+        EXPECT_TRUE(PumpUntil([&] { return !dialog.GetTitle().empty(); }));
+        caption = dialog.GetTitle().utf8_string();
+        firstSave.unlock();
+    });
+    Doc().chooseFile = [&](bool save) { return save ? m_data.File("plain") : std::string(); };
+    SendCommand(*m_frame, res::ID_FILE_SAVE_CLEANED);
+    EXPECT_EQ(spy.opened, 1);
+    EXPECT_EQ(caption, "Saving...");
+    EXPECT_FALSE(fs::exists(m_data.File("plain")));
+    EXPECT_EQ(testsupport::ReadAllSamples(m_data.File("plain.wav")), cleaned);
+    EXPECT_FALSE(Doc().m_bUnsavedResult);
+
+    // Cancel: the existing target stays as it was and no temporary file stays.
+    Doc().m_bCleanAllowed = true;  // a second pass (AfterNC is 0)
+    SendCommand(*m_frame, res::ID_NOISE_CLEAN);
+    ASSERT_TRUE(Doc().m_bUnsavedResult);
+    const std::string target = m_data.File("target.wav");
+    { std::ofstream(target) << "keep me"; }
+    Doc().m_bEnglish = 0;
+    std::unique_lock held(Doc().Sync().JobLock);  // the job waits at its first block
+    guitest::WhenModalDialogOpens([&](wxDialog& dialog) {
+        EXPECT_TRUE(PumpUntil([&] { return !dialog.GetTitle().empty(); }));
+        caption = dialog.GetTitle().utf8_string();
+        guitest::PressButton(dialog, dynamic_cast<CProgressDlg&>(dialog).CancelButton().GetId());
+        held.unlock();
+    });
+    const size_t boxes = m_boxes.Boxes().size();
+    EXPECT_FALSE(Doc().SaveCleanedTo(target));
+    EXPECT_EQ(caption, "Сохранение...");
+    EXPECT_EQ(m_boxes.Boxes().size(), boxes);  // a cancel is no failure
+    EXPECT_EQ(testsupport::ReadBytes(target),
+              std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+    for (const auto& entry : fs::directory_iterator(m_data.Path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".hushdesk-"), std::string::npos);
+    }
+    EXPECT_TRUE(Doc().m_bUnsavedResult);
+    Doc().chooseFile = nullptr;
+    m_boxes.SetAnswer(wxID_NO);
+}
+
+TEST_F(DocumentTest, AFileSizeLimitFailsTheSaveWithItsBoxAndKeepsTheResult) {
+    Start();
+    const std::string path = Write("talk.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 1, 64000);
+    ASSERT_TRUE(Doc().OpenPath(path));
+    SendCommand(*m_frame, res::ID_NOISE_CLEAN);
+    // What the program sets up at start: the write fails with EFBIG instead.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = 16 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const std::string target = m_data.File("out.wav");
+    const bool saved = Doc().SaveCleanedTo(target);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(saved);
+    ASSERT_FALSE(m_boxes.Boxes().empty());
+    EXPECT_EQ(m_boxes.Boxes().back().text.rfind("The cleaned recording could not be saved to", 0),
+              0u);
+    EXPECT_NE(m_boxes.Boxes().back().text.find(std::strerror(EFBIG)), std::string::npos)
+        << m_boxes.Boxes().back().text;
+    EXPECT_FALSE(fs::exists(target));
+    for (const auto& entry : fs::directory_iterator(m_data.Path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".hushdesk-"), std::string::npos);
+    }
+    EXPECT_TRUE(Doc().m_bUnsavedResult);
+    m_boxes.SetAnswer(wxID_NO);
+}
+
 TEST_F(DocumentTest, AnUnsavedResultIsOnlyDiscardedAfterTheQuestion) {
     Start();
     const std::string path = Write("talk.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 16000);
@@ -454,11 +575,50 @@ TEST_F(DocumentTest, AFailedCleaningSaysSoAndNeitherCountsNorBlocks) {
     EXPECT_TRUE(Doc().CanPerform());
     EXPECT_EQ(DocumentSamples(), original);
     EXPECT_EQ(log.created, log.released);
+    // Nothing was changed, so nothing waits to be saved.
+    EXPECT_FALSE(Doc().m_bUnsavedResult);
 
     Doc().createEngine = nullptr;
     SendCommand(*m_frame, res::ID_NOISE_CLEAN);
     EXPECT_EQ(Doc().m_nCleanPasses, 1u);
     EXPECT_EQ(m_boxes.Boxes().size(), 1u);
+}
+
+TEST_F(DocumentTest, AFailedRedrawAfterAPassKeepsThePictureCountsAndSaysSo) {
+    Start();
+    const std::string path = Write("talk.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000, 2, 32000);
+    ASSERT_TRUE(Doc().OpenPath(path));
+    const std::vector<int16_t> original = DocumentSamples();
+    int failures = 0;
+    for (const bool outOfMemory : {false, true}) {
+        SCOPED_TRACE(outOfMemory);
+        Doc().rebuildDisplay = [outOfMemory](WaveformDisplay&) -> SoundFileResult {
+            if (outOfMemory) {
+                throw std::bad_alloc();
+            }
+            return SoundFileResult::OpenError;
+        };
+        const int32_t columns = View().Waveform().summary.columnCount;
+        SendCommand(*m_frame, res::ID_NOISE_CLEAN);
+        ++failures;
+        ASSERT_EQ(m_boxes.Boxes().size(), static_cast<size_t>(failures));
+        EXPECT_EQ(m_boxes.Boxes().back().text, res::LoadPair(res::kTextRedrawFailed, true));
+        // The pass ran and counts; the previous picture and every command stay.
+        EXPECT_NE(DocumentSamples(), original);
+        EXPECT_EQ(Pane(7), "Noise-Clean Passed:  " + std::to_string(failures));
+        EXPECT_TRUE(View().HasStrips());
+        EXPECT_EQ(View().Waveform().summary.columnCount, columns);
+        EXPECT_TRUE(Doc().CanClose());
+        EXPECT_TRUE(Doc().CanSaveCleaned());
+        EXPECT_EQ(Doc().CanPerform(), Doc().m_settings.afterNc > 0);
+        EXPECT_EQ(m_frame->GetTitle().utf8_string(), "talk.wav - Hushdesk");
+        SendCommand(*m_frame, res::ID_PLAY);
+        EXPECT_TRUE(View().IsPlaying());
+        View().StopPlayback();
+        Doc().m_bCleanAllowed = true;
+    }
+    Doc().rebuildDisplay = nullptr;
+    m_boxes.SetAnswer(wxID_NO);
 }
 
 TEST_F(DocumentTest, TheWorkingCopyLivesOnlyWhileItsRecordingIsOpen) {
@@ -482,6 +642,8 @@ TEST_F(DocumentTest, TheWorkingCopyLivesOnlyWhileItsRecordingIsOpen) {
     m_boxes.SetAnswer(wxID_NO);
     SendCommand(*m_frame, res::ID_FILE_CLOSE);
     EXPECT_FALSE(fs::exists(copy1));
+    // Only Open starts the count over.
+    EXPECT_EQ(Pane(7), "Noise-Clean Passed:  1");
 
     // So does the next Open, a failed load, and the end of the program.
     ASSERT_TRUE(Doc().OpenPath(first));
@@ -509,6 +671,19 @@ TEST_F(DocumentTest, ADroppedFileOpensAsFileOpenOpensIt) {
     ASSERT_TRUE(PumpUntil([&] { return Doc().m_strPath == path; }));
     EXPECT_TRUE(View().HasStrips());
     EXPECT_EQ(m_frame->GetTitle().utf8_string(), "dropped.wav - Hushdesk");
+
+    // Dropped while playing a cleaned result: the question, then playback
+    // stops and the new file opens.
+    SendCommand(*m_frame, res::ID_NOISE_CLEAN);
+    SendCommand(*m_frame, res::ID_PLAY);
+    ASSERT_TRUE(View().IsPlaying());
+    const std::string next = Write("next.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 4000);
+    m_boxes.SetAnswer(wxID_NO);
+    View().DropFiles({next});
+    ASSERT_TRUE(PumpUntil([&] { return Doc().m_strPath == next; }));
+    EXPECT_FALSE(View().IsPlaying());
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, res::LoadPair(res::kTextAskSaveCleaned, true));
 }
 
 }  // namespace

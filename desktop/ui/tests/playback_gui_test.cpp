@@ -313,6 +313,28 @@ TEST_F(PlaybackTest, ReleasingWhilePausedStopsFirst) {
     EXPECT_FALSE(m_playback->IsPlaying());
 }
 
+TEST_F(PlaybackTest, ARefusedBlockStopsPlaybackWithOneMessage) {
+    ScopedEnv budget("HUSHDESK_MEMORY_BUDGET", "4096");
+    Show(Ramp(16000 * 2, 1), 1);
+    m_playback->SetBlockFrames(4096);
+    Command(res::ID_PLAY);
+    ASSERT_TRUE(m_playback->IsPlaying());
+    // The device goes away under the playback; its next request for a block
+    // then finds nobody to take it.
+    CSoundOutputMME& output = m_control->Output();
+    platform::MessageTarget* target = output.m_pNotifyTarget;
+    ASSERT_NE(target, nullptr);
+    output.Close();
+    target->Post(res::WM_PLAY_NEXT_BLOCK, output.Serial(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.Boxes().empty(); }));
+    Pump(100ms);
+    EXPECT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, res::LoadPair(res::IDS_PLAYBACK_REFUSED, true));
+    EXPECT_FALSE(m_playback->IsPlaying());
+    EXPECT_EQ(m_playback->StreamState(), uimodel::BlockStream::State::Idle);
+    EXPECT_TRUE(Enabled(res::ID_PLAY));
+}
+
 TEST_F(PlaybackTest, WithoutASoundDeviceTheProgramSaysSoOnce) {
     ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     Show(Ramp(1000, 1), 1);

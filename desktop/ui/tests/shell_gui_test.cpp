@@ -6,6 +6,7 @@
 #include <wx/menu.h>
 #include <wx/radiobut.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/uiaction.h>
 
@@ -17,7 +18,9 @@
 #include "CQuellixDoc.h"
 #include "CQuellixView.h"
 #include "GuiTest.h"
+#include "MessageBox.h"
 #include "PipelineTestSupport.h"
+#include "UiText.h"
 #include "WxIds.h"
 #include "pipeline/SettingsStore.h"
 #include "platform/Registry.h"
@@ -246,6 +249,35 @@ TEST_F(ShellTest, UnreadablePlacementFallsBackToTheDefault) {
     EXPECT_EQ(frame.GetRect(), wxRect(10, 10, 690, 490));
 }
 
+TEST_F(ShellTest, HugeStoredPlacementOpensWithinTheScreenAndIsStoredSo) {
+    platform::RegWriteString(RegRoot::CurrentUser, uimodel::kPlacementKey, "Rect",
+                             "0000 0000 31999 31999");
+    CMainFrame& frame = StartProgram();
+    EXPECT_LE(frame.GetRect().width, 1280);
+    EXPECT_LE(frame.GetRect().height, 1024);
+    StopProgram();
+    const auto stored = uimodel::ParseRect(
+        platform::RegReadString(RegRoot::CurrentUser, uimodel::kPlacementKey, "Rect").value_or(""));
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_LE(stored->Width(), 1280);
+    EXPECT_LE(stored->Height(), 1024);
+}
+
+TEST_F(ShellTest, LanguageChangeRewritesTheFileInformationAtOnce) {
+    testsupport::TempFolder recordings;
+    const std::string path = recordings.File("interview.wav");
+    ASSERT_TRUE(testsupport::WritePcmWav(path, 8000, 1, testsupport::Noise(8000, 3, 2000)));
+    CMainFrame& frame = StartProgram({path});
+    const wxString english = frame.GetView()->InfoBox().GetValue();
+    ASSERT_FALSE(english.empty());
+    m_boxes.SetAnswer(wxID_OK);
+    SendCommand(frame, res::ID_LANGUAGE_RUSSIAN);
+    wxString russian = ui::Wx(frame.GetDocument().FileInformation());
+    russian.Replace("\r\n", "\n");
+    EXPECT_NE(russian, english);
+    EXPECT_EQ(frame.GetView()->InfoBox().GetValue(), russian);
+}
+
 TEST_F(ShellTest, CommandLineFileIsOpenedAsFileOpenOpensIt) {
     testsupport::TempFolder recordings;
     const std::string path = recordings.File("interview.wav");
@@ -347,6 +379,33 @@ TEST_F(ShellTest, MessagesFromAWorkerThreadAreQueuedWithoutWaiting) {
     EXPECT_EQ(m_boxes.Boxes()[0].text, "SMCore::ReMapFile - MapViewOfFile error!");
     EXPECT_EQ(m_boxes.Boxes()[0].caption, "Error");
     EXPECT_EQ(m_boxes.Boxes()[0].style, wxOK | wxICON_ERROR);
+}
+
+TEST_F(ShellTest, TheWaveformHasTheFocusFromTheStartAndOnActivation) {
+    CMainFrame& frame = StartProgram();
+    wxWindow& wave = frame.GetView()->WaveArea();
+    EXPECT_TRUE(guitest::PumpUntil([&] { return wxWindow::FindFocus() == &wave; }));
+    frame.GetView()->InfoBox().SetFocus();
+    ASSERT_TRUE(guitest::PumpUntil([&] { return wxWindow::FindFocus() != &wave; }));
+    wxActivateEvent activate(wxEVT_ACTIVATE, true, frame.GetId());
+    activate.SetEventObject(&frame);
+    frame.GetEventHandler()->ProcessEvent(activate);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return wxWindow::FindFocus() == &wave; }));
+}
+
+TEST_F(ShellTest, BoxesRaisedWhileHeldOnTheUiThreadAreShownAfterwards) {
+    StartProgram();
+    {
+        ui::HoldBoxes paintOrLock;
+        platform::ShowMessage("SMCore::ReMapFile - MapViewOfFile error!", "Error",
+                              platform::kMbIconError);
+        EXPECT_TRUE(m_boxes.Boxes().empty()) << "shown inside the paint";
+    }
+    ASSERT_TRUE(guitest::PumpUntil([&] { return !m_boxes.Boxes().empty(); }));
+    EXPECT_EQ(m_boxes.Boxes()[0].text, "SMCore::ReMapFile - MapViewOfFile error!");
+    // Outside a held region the box shows at once, as before.
+    platform::ShowMessage("now", "Error", platform::kMbIconError);
+    EXPECT_EQ(m_boxes.Boxes().size(), 2u);
 }
 
 TEST_F(ShellTest, KeysComeFromTheTableNotFromCaptionText) {

@@ -161,4 +161,89 @@ TEST_F(ViewTest, CloseWhilePausedStopsThePlaybackFirst) {
     EXPECT_FALSE(View().IsPlaying());
 }
 
+TEST_F(ViewTest, PerformIsRefusedWhilePaused) {
+    ASSERT_TRUE(Doc().OpenPath(Write("paused.wav", Bursts(16000 * 4, 220), 1)));
+    const int16_t before = Doc().SoundFile().GetSample(0, 16000);
+    Command(res::ID_PLAY);
+    Command(res::ID_PAUSE);
+    ASSERT_TRUE(View().IsPaused());
+    EXPECT_FALSE(Enabled(res::ID_NOISE_CLEAN));
+    // Sent directly, past the disabled menu item: the command checks again.
+    Command(res::ID_NOISE_CLEAN);
+    EXPECT_EQ(Doc().m_nCleanPasses, 0u);
+    EXPECT_EQ(Doc().SoundFile().GetSample(0, 16000), before);
+    EXPECT_TRUE(View().IsPaused());
+    Command(res::ID_STOP);
+}
+
+TEST_F(ViewTest, PlayingASelectionWhilePausedStartsItAfresh) {
+    ASSERT_TRUE(Doc().OpenPath(Write("select.wav", Bursts(16000 * 4, 220), 1)));
+    ASSERT_FALSE(Doc().IsMappedMode());
+    Wave().Selection().Begin(32000);
+    Wave().Selection().DragTo(48000);
+    Command(res::ID_PLAY);
+    ASSERT_TRUE(PumpUntil([&] { return Wave().CursorFrame() > 32000; }, 2000ms));
+    Command(res::ID_PAUSE);
+    ASSERT_TRUE(View().IsPaused());
+    const uint32_t opened = Wave().Output().OpenCount();
+    Command(res::ID_PLAY);
+    EXPECT_TRUE(View().IsPlaying());
+    EXPECT_FALSE(View().IsPaused());
+    // The same device, reset and started on the selection again.
+    EXPECT_EQ(Wave().Output().OpenCount(), opened);
+    EXPECT_GE(Wave().CursorFrame(), 32000u);
+    EXPECT_LE(Wave().CursorFrame(), 48000u);
+    Command(res::ID_STOP);
+}
+
+TEST_F(ViewTest, ExitWhilePlayingOrPausedStopsTheOutputFirst) {
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused);
+        if (m_frame == nullptr) {
+            m_frame = &StartProgram();
+        }
+        ASSERT_TRUE(Doc().OpenPath(Write("exit.wav", Bursts(16000 * 4, 220), 1)));
+        Command(res::ID_PLAY);
+        ASSERT_TRUE(PumpUntil([&] { return Wave().CursorFrame() > 0; }, 2000ms));
+        if (paused) {
+            Command(res::ID_PAUSE);
+            ASSERT_TRUE(View().IsPaused());
+        }
+        // The samples go with the document; the output must be silent first
+        // (the address sanitizer sees any read after that).
+        StopProgram();
+        m_frame = nullptr;
+        Pump(200ms);
+    }
+}
+
+TEST_F(ViewTest, DraggingTheScrollBarThumbScrolls) {
+    ASSERT_TRUE(Doc().OpenPath(Write("scroll.wav", Bursts(16000 * 20, 220), 1)));
+    for (int i = 0; i < 4; ++i) {
+        Wave().ZoomIn();
+    }
+    Wave().ScrollToFrame(0);
+    Pump(100ms);
+    ASSERT_TRUE(Wave().ScrollBarShown());
+    const wxRect bar = Wave().ScrollBarWindow()->GetScreenRect();
+    const int thumb =
+        static_cast<int>(int64_t{bar.width} * Wave().Window().visible / Wave().Window().total);
+    const wxPoint from(bar.x + thumb / 2, bar.y + bar.height / 2);
+    const wxPoint to(bar.x + bar.width / 2, from.y);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(from);
+    Pump(50ms);
+    mouse.MouseDown();
+    Pump(50ms);
+    for (int step = 1; step <= 4; ++step) {
+        mouse.MouseMove(from + (to - from) * step / 4);
+        Pump(50ms);
+    }
+    mouse.MouseUp();
+    Pump(100ms);
+    const uint32_t total = Wave().Window().total;
+    EXPECT_GT(Wave().Window().first, total / 5) << "first " << Wave().Window().first;
+    EXPECT_LT(Wave().Window().first, total * 4 / 5);
+}
+
 }  // namespace

@@ -82,8 +82,9 @@ protected:
         Pump(50ms);
     }
 
-    void WheelTurn(int rotation) {
+    void WheelTurn(int rotation, wxMouseWheelAxis axis = wxMOUSE_WHEEL_VERTICAL) {
         wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+        wheel.m_wheelAxis = axis;
         wheel.m_wheelRotation = rotation;
         wheel.m_wheelDelta = 120;
         wheel.SetPosition(wxPoint(100, 100));
@@ -179,6 +180,34 @@ TEST_F(WaveControlTest, ClickSetsTheCursorAndDragSelects) {
     guitest::SaveScreenshot(*m_frame, "wave_mono_selection");
 }
 
+TEST_F(WaveControlTest, ASelectionOutsideTheVisibleFramesPaintsNothing) {
+    Show(MonoTone(16000 * 10), 1, "outside.wav");
+    for (int i = 0; i < 4; ++i) {
+        m_control->ZoomIn();
+    }
+    m_control->Selection().Begin(80000);
+    m_control->Selection().DragTo(82000);
+    const wxColour inverted(0, 5, 10);
+    const int bandTop = m_control->BandTop();
+    const int width = m_control->GetClientSize().x;
+    const wxRect column0(0, bandTop + 2, 1, 40);
+    const wxRect lastColumn(width - 1, bandTop + 2, 1, 40);
+    m_control->ScrollToFrame(70000);
+    const int middle = static_cast<int>(uimodel::XOfFrame(m_control->Window(), width, 81000));
+    ASSERT_GT(CountColour(Paint(), wxRect(middle, bandTop + 2, 1, 40), inverted), 0);
+    // Ending on the frame just before the visible ones, and starting on the
+    // first frame after them.
+    m_control->ScrollToFrame(82001);
+    ASSERT_EQ(m_control->Window().first, 82001u);
+    EXPECT_EQ(CountColour(Paint(), column0, inverted), 0);
+    m_control->ScrollToFrame(80000 - int64_t{m_control->Window().visible});
+    ASSERT_EQ(m_control->Window().End(), 80000u);
+    EXPECT_EQ(CountColour(Paint(), lastColumn, inverted), 0);
+    // Ending on the first visible frame: one column.
+    m_control->ScrollToFrame(82000);
+    EXPECT_GT(CountColour(Paint(), column0, inverted), 0);
+}
+
 TEST_F(WaveControlTest, ReleaseOutsideTheControlKeepsTheCursorInside) {
     Show(MonoTone(16000), 1, "outside.wav");
     const int y = m_control->BandTop() + 40;
@@ -211,6 +240,24 @@ TEST_F(WaveControlTest, WheelZoomsAndShowsTheScrollBarOnlyWhenZoomedIn) {
     }
     EXPECT_EQ(m_control->Window(), uimodel::WholeRecording(48000));
     EXPECT_FALSE(m_control->ScrollBarShown());
+}
+
+TEST_F(WaveControlTest, SidewaysScrollingIsNoZoomAndSmallRotationsAddUpToANotch) {
+    Show(MonoTone(16000 * 3), 1, "touchpad.wav");
+    const uimodel::VisibleWindow whole = m_control->Window();
+    WheelTurn(120, wxMOUSE_WHEEL_HORIZONTAL);
+    WheelTurn(-120, wxMOUSE_WHEEL_HORIZONTAL);
+    EXPECT_EQ(m_control->Window(), whole);
+    for (int i = 0; i < 3; ++i) {
+        WheelTurn(30);
+        EXPECT_EQ(m_control->Window(), whole);
+    }
+    WheelTurn(30);  // the fourth makes a notch
+    EXPECT_EQ(m_control->Window().visible, 32000u);
+    WheelTurn(-60);
+    EXPECT_EQ(m_control->Window().visible, 32000u);
+    WheelTurn(-60);
+    EXPECT_EQ(m_control->Window(), whole);
 }
 
 TEST_F(WaveControlTest, ScrollBarScrollsByLinesAndPages) {

@@ -45,6 +45,9 @@ struct SoundOutputState {
     platform::MessageTarget* target = nullptr;
     uint32_t nextBlockMessage = 0;
     uint32_t endMessage = 0;
+    uint32_t openRate = 0;  // what the open device was opened for
+    uint32_t openFormat = 0;
+    uint32_t openLatencyMs = 0;
 
     Block current;          // the block being heard
     Block queued;           // handed over to follow it
@@ -131,12 +134,28 @@ CSoundOutputMME::~CSoundOutputMME() {
 }
 
 uint32_t CSoundOutputMME::Open(uint32_t, uint32_t, uint32_t) {
+    SoundOutputState& state = *m_pState;
+    if (state.device != 0 && state.openRate == m_nSampleRate && state.openFormat == m_nFormat &&
+        state.openLatencyMs == m_nLatencyMs) {
+        // The same format: the open device serves again. Opening one takes
+        // long enough to be felt on the interface thread at every Play.
+        Reset();
+        SDL_LockAudioDevice(state.device);
+        state.target = m_pNotifyTarget;
+        state.nextBlockMessage = m_nNextBlockMessage;
+        state.endMessage = m_nEndMessage;
+        SDL_UnlockAudioDevice(state.device);
+        return kEchoraOk;
+    }
     Close();
     const uint32_t channels = m_nFormat & 0xFFFF;
     const uint32_t bits = m_nFormat >> 16;
     if (m_nSampleRate == 0 || channels == 0 || channels > kMaxChannels || bits != kBitsPerSample) {
         return kEchoraBadFormat;
     }
+    // SDL would take SIGTERM and SIGINT for a quit event nobody reads: the
+    // program could no longer be ended by kill, Ctrl-C or a logout.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return kEchoraNoDevice;
     }
@@ -162,6 +181,9 @@ uint32_t CSoundOutputMME::Open(uint32_t, uint32_t, uint32_t) {
     m_pState->target = m_pNotifyTarget;
     m_pState->nextBlockMessage = m_nNextBlockMessage;
     m_pState->endMessage = m_nEndMessage;
+    m_pState->openRate = m_nSampleRate;
+    m_pState->openFormat = m_nFormat;
+    m_pState->openLatencyMs = m_nLatencyMs;
     ++m_nOpenCount;
     return kEchoraOk;
 }
@@ -290,6 +312,10 @@ uint32_t CSoundOutputMME::GetPos() {
     }
     SDL_UnlockAudioDevice(state.device);
     return position;
+}
+
+uint32_t CSoundOutputMME::OpenCount() const {
+    return m_nOpenCount;
 }
 
 uint32_t CSoundOutputMME::Serial() {

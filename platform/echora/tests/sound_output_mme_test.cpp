@@ -278,6 +278,33 @@ TEST_F(SoundOutputTest, OpeningAgainStopsThePlaybackAndStartsIdle) {
     EXPECT_EQ(message->id, kNextBlockMessage);
 }
 
+TEST_F(SoundOutputTest, TheDeviceStaysOpenUntilTheFormatChanges) {
+    const std::vector<int16_t> recording = Ramp(4000, 1);
+    CSoundOutputMME output;
+    Configure(output, 1);
+    for (int play = 0; play < 3; ++play) {
+        ASSERT_EQ(output.Open(0, 0, 0), kEchoraOk);
+        ASSERT_EQ(output.Play(recording.data(), 400, 1), kEchoraOk);
+        auto message = Next(output);
+        ASSERT_TRUE(message);
+    }
+    EXPECT_EQ(output.OpenCount(), 1u);
+    // Another target and messages are taken without reopening.
+    platform::MessageQueue other;
+    output.m_pNotifyTarget = &other;
+    ASSERT_EQ(output.Open(0, 0, 0), kEchoraOk);
+    ASSERT_EQ(output.Play(recording.data(), 100, 1), kEchoraOk);
+    EXPECT_TRUE(other.Take(kPatience).has_value());
+    EXPECT_EQ(output.OpenCount(), 1u);
+    // Another rate or channel count opens the device anew.
+    Configure(output, 2);
+    ASSERT_EQ(output.Open(0, 0, 0), kEchoraOk);
+    EXPECT_EQ(output.OpenCount(), 2u);
+    output.m_nSampleRate = kRate / 2;
+    ASSERT_EQ(output.Open(0, 0, 0), kEchoraOk);
+    EXPECT_EQ(output.OpenCount(), 3u);
+}
+
 TEST_F(SoundOutputTest, RefusesWhatItCannotPlay) {
     const int16_t sample = 5;
     CSoundOutputMME output;

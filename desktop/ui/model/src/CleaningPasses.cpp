@@ -9,7 +9,8 @@ void CleaningPasses::Opened() {
 }
 
 void CleaningPasses::Closed() {
-    m_nCleanPasses = 0;
+    // The count is kept: only Open starts it over, so pane 118 still shows
+    // the passes of the recording just closed.
     m_bCleanAllowed = false;
     m_bUnsavedResult = false;
 }
@@ -18,8 +19,8 @@ void CleaningPasses::PassStarted() {
     m_bCleanAllowed = false;
 }
 
-void CleaningPasses::PassEnded(PassEnd end, int32_t afterNc) {
-    m_bUnsavedResult = true;
+void CleaningPasses::PassEnded(PassEnd end, int32_t afterNc, bool wrote) {
+    m_bUnsavedResult = m_bUnsavedResult || wrote;
     if (end == PassEnd::Failed) {
         m_bCleanAllowed = true;
         return;

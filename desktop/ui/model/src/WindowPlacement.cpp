@@ -1,5 +1,6 @@
 #include "uimodel/WindowPlacement.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -10,8 +11,28 @@ namespace {
 
 using platform::RegRoot;
 
-bool Intersects(const PlacementRect& a, const PlacementRect& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+std::int64_t OverlapArea(const PlacementRect& a, const PlacementRect& b) {
+    const std::int64_t w =
+        std::int64_t{std::min(a.right, b.right)} - std::int64_t{std::max(a.left, b.left)};
+    const std::int64_t h =
+        std::int64_t{std::min(a.bottom, b.bottom)} - std::int64_t{std::max(a.top, b.top)};
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+// One axis: the extent no larger than the area's, the start moved so the
+// whole extent lies inside.
+void FitSpan(int& low, int& high, int areaLow, int areaHigh) {
+    const std::int64_t extent =
+        std::min(std::int64_t{high} - low, std::int64_t{areaHigh} - areaLow);
+    std::int64_t start = std::clamp<std::int64_t>(low, areaLow, areaHigh - extent);
+    low = static_cast<int>(start);
+    high = static_cast<int>(start + extent);
+}
+
+PlacementRect FitInto(PlacementRect rect, const PlacementRect& area) {
+    FitSpan(rect.left, rect.right, area.left, area.right);
+    FitSpan(rect.top, rect.bottom, area.top, area.bottom);
+    return rect;
 }
 
 }  // namespace
@@ -49,25 +70,34 @@ Placement PlacementToStore(const PlacementRect& normal, ShowState state, bool re
     return placement;
 }
 
-PlacementRect OnSomeDisplay(const PlacementRect& rect, const std::vector<PlacementRect>& displays) {
-    if (displays.empty()) {
-        return rect;
-    }
-    for (const PlacementRect& display : displays) {
-        if (Intersects(rect, display)) {
-            return rect;
+PlacementRect OnSomeDisplay(const PlacementRect& rect,
+                            const std::vector<PlacementRect>& workAreas) {
+    const PlacementRect* best = nullptr;
+    std::int64_t bestArea = 0;
+    for (const PlacementRect& area : workAreas) {
+        if (area.Width() <= 0 || area.Height() <= 0) {
+            continue;
+        }
+        const std::int64_t overlap = OverlapArea(rect, area);
+        if (best == nullptr || overlap > bestArea) {
+            best = &area;
+            bestArea = overlap;
         }
     }
-    return kDefaultRect;
+    if (best == nullptr) {
+        return rect;
+    }
+    return FitInto(bestArea > 0 ? rect : kDefaultRect, *best);
 }
 
-Placement LoadPlacement(const std::vector<PlacementRect>& displays) {
+Placement LoadPlacement(const std::vector<PlacementRect>& workAreas) {
     Placement placement;
     if (auto text = platform::RegReadString(RegRoot::CurrentUser, kPlacementKey, "Rect")) {
         if (auto rect = ParseRect(*text)) {
-            placement.normal = OnSomeDisplay(*rect, displays);
+            placement.normal = *rect;
         }
     }
+    placement.normal = OnSomeDisplay(placement.normal, workAreas);
     placement.icon =
         platform::RegReadDword(RegRoot::CurrentUser, kPlacementKey, "icon").value_or(0) != 0;
     placement.max =

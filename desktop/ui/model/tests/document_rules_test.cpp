@@ -85,5 +85,32 @@ TEST(CleaningPassesTest, AFailedPassNeitherCountsNorBlocksCleaning) {
     EXPECT_FALSE(state.m_bUnsavedResult);
 }
 
+TEST(CleaningPassesTest, APassThatWroteNothingLeavesNothingToSave) {
+    CleaningPasses state;
+    state.Opened();
+    state.PassStarted();
+    state.PassEnded(PassEnd::Failed, 0, false);
+    EXPECT_FALSE(state.m_bUnsavedResult);
+    state.PassStarted();
+    state.PassEnded(PassEnd::Finished, 1, true);
+    EXPECT_TRUE(state.m_bUnsavedResult);
+    // A later pass that wrote nothing does not hide the earlier result.
+    state.PassStarted();
+    state.PassEnded(PassEnd::Failed, 1, false);
+    EXPECT_TRUE(state.m_bUnsavedResult);
+}
+
+TEST(CleaningPassesTest, CloseKeepsTheCountAndOnlyOpenStartsItOver) {
+    CleaningPasses state;
+    state.Opened();
+    state.PassStarted();
+    state.PassEnded(PassEnd::Finished, 1);
+    state.Closed();
+    EXPECT_EQ(state.m_nCleanPasses, 1u);
+    EXPECT_FALSE(state.m_bCleanAllowed);
+    state.Opened();
+    EXPECT_EQ(state.m_nCleanPasses, 0u);
+}
+
 }  // namespace
 }  // namespace uimodel

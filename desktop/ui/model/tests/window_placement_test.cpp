@@ -48,6 +48,37 @@ TEST(WindowPlacement, RectangleOffEveryDisplayFallsBackToTheDefault) {
     EXPECT_EQ(OnSomeDisplay({4000, 100, 4600, 600}, {}), (PlacementRect{4000, 100, 4600, 600}));
 }
 
+TEST(WindowPlacement, RectangleIsFittedIntoTheWorkAreaItOverlapsMost) {
+    const std::vector<PlacementRect> areas{{0, 24, 1280, 1024}, {1280, 0, 3200, 1080}};
+    // Larger than any screen: shrunk to the work area, not gigabytes of window.
+    EXPECT_EQ(OnSomeDisplay({0, 0, 31999, 31999}, areas), (PlacementRect{1280, 0, 3200, 1080}));
+    EXPECT_EQ(OnSomeDisplay({0, 0, 1000, 31999}, {areas[0]}), (PlacementRect{0, 24, 1000, 1024}));
+    // Partly above and left of the screen: moved in, the title bar reachable.
+    EXPECT_EQ(OnSomeDisplay({-300, -200, 400, 300}, areas), (PlacementRect{0, 24, 700, 524}));
+    // Hanging off the right edge of the second screen.
+    EXPECT_EQ(OnSomeDisplay({3000, 500, 3600, 900}, areas), (PlacementRect{2600, 500, 3200, 900}));
+    // Mostly on the second screen although it starts on the first.
+    EXPECT_EQ(OnSomeDisplay({1200, 100, 1900, 600}, areas), (PlacementRect{1280, 100, 1980, 600}));
+    // Extremes of int do not overflow.
+    EXPECT_EQ(OnSomeDisplay({-2147483647, -2147483647, 2147483647, 2147483647}, {areas[0]}),
+              areas[0]);
+    // The default on a screen smaller than it.
+    EXPECT_EQ(OnSomeDisplay({5000, 5000, 5100, 5100}, {{0, 0, 640, 400}}),
+              (PlacementRect{0, 0, 640, 400}));
+}
+
+TEST(WindowPlacement, StoredHugeOrNegativeRectangleLoadsOnScreen) {
+    testsupport::TempFolder registry;
+    testsupport::ScopedEnv env("KESTROVA_REGISTRY_DIR", registry.Path());
+    const std::vector<PlacementRect> screen{{0, 0, 1280, 1024}};
+    platform::RegWriteString(platform::RegRoot::CurrentUser, kPlacementKey, "Rect",
+                             "0000 0000 31999 31999");
+    EXPECT_EQ(LoadPlacement(screen).normal, screen[0]);
+    platform::RegWriteString(platform::RegRoot::CurrentUser, kPlacementKey, "Rect",
+                             "-300 -200 0400 0300");
+    EXPECT_EQ(LoadPlacement(screen).normal, (PlacementRect{0, 0, 700, 500}));
+}
+
 TEST(WindowPlacement, RegistryRoundTrip) {
     testsupport::TempFolder registry;
     testsupport::ScopedEnv env("KESTROVA_REGISTRY_DIR", registry.Path());

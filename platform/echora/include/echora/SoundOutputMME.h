@@ -52,8 +52,10 @@ public:
     uint32_t m_nReserved[4] = {0, 0, 0, 0};
     uint32_t m_nFlags = 0;
 
-    // Opens the device for the fields above (an open device is closed first).
-    // The output starts idle. The three arguments are unused (pass 0).
+    // Opens the device for the fields above. An open device for the same
+    // rate, format and latency is kept (reset, with the new target and
+    // messages); one for another is closed first. The output starts idle. The
+    // three arguments are unused (pass 0).
     uint32_t Open(uint32_t, uint32_t, uint32_t);
     // first = 1: starts a new playback with this block (anything still queued
     // is dropped). first = 0: queues the block to follow the one being heard
@@ -80,6 +82,8 @@ public:
 
     // Playback serial carried in wParam of the two messages.
     uint32_t Serial();
+    // Devices opened since construction.
+    uint32_t OpenCount() const;
 
 private:
     SoundOutputState* m_pState;

@@ -19,16 +19,18 @@ struct CleaningPasses {
     bool m_bCleanAllowed = false;   // Perform Noise Cleaning may run now
     bool m_bUnsavedResult = false;  // cleaned samples that Save Cleaned As has not written
 
-    // A recording was opened (or closed: nothing to clean then).
+    // A recording was opened: the count starts over.
     void Opened();
+    // The recording was closed: nothing to clean or save; the count stays.
     void Closed();
     // Perform Noise Cleaning starts: no second pass can start meanwhile.
     void PassStarted();
     // A finished or cancelled pass counts and allows another only with
     // AfterNC > 0. A failed pass does not count and leaves cleaning allowed,
     // so the user can try again; what it wrote before failing still counts as
-    // a change to save.
-    void PassEnded(PassEnd end, int32_t afterNc);
+    // a change to save. `wrote` false: the pass changed no sample (it failed
+    // before it began), so there is nothing new to save.
+    void PassEnded(PassEnd end, int32_t afterNc, bool wrote = true);
     // The settings dialog was confirmed: after at least one pass the new
     // AfterNC decides.
     void SettingsChanged(int32_t afterNc);

@@ -21,8 +21,9 @@ struct PlacementRect {
     int right = 0;
     int bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    // 64-bit: the stored fields are any ints a user typed.
+    std::int64_t Width() const { return std::int64_t{right} - left; }
+    std::int64_t Height() const { return std::int64_t{bottom} - top; }
     bool operator==(const PlacementRect&) const = default;
 };
 
@@ -50,14 +51,17 @@ struct Placement {
 Placement PlacementToStore(const PlacementRect& normal, ShowState state, bool restoresMaximized);
 
 // The stored placement; the default rectangle when "Rect" is absent or does
-// not parse. `displays` are the screen rectangles: a rectangle that meets none
-// of them is replaced by the default. An empty list skips that check.
-Placement LoadPlacement(const std::vector<PlacementRect>& displays);
+// not parse. `workAreas` are the displays' work areas; the rectangle is fitted
+// into one of them (OnSomeDisplay). An empty list skips that step.
+Placement LoadPlacement(const std::vector<PlacementRect>& workAreas);
 void SavePlacement(const Placement& placement);
 
-// The rectangle moved inside the first display it meets; the default when it
-// meets none.
-PlacementRect OnSomeDisplay(const PlacementRect& rect, const std::vector<PlacementRect>& displays);
+// The rectangle shrunk to fit the work area it overlaps most and moved inside
+// it, so the title bar is reachable and no window larger than the screen is
+// made (a huge stored size would make the program and the display server
+// allocate gigabytes). A rectangle that meets no work area is replaced by the
+// default, fitted into the first one.
+PlacementRect OnSomeDisplay(const PlacementRect& rect, const std::vector<PlacementRect>& workAreas);
 
 struct BarVisibility {
     bool toolbar = true;
