@@ -24,8 +24,8 @@
 #include "pipeline/JobProtocol.h"
 #include "pipeline/Segmentation.h"
 #include "pipeline/SoundFile.h"
-#include "uimodel/WaveformDisplay.h"
 #include "uimodel/CleaningPasses.h"
+#include "uimodel/WaveformDisplay.h"
 
 class CQuellixView;
 class wxWindow;
